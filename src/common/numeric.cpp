@@ -1,0 +1,179 @@
+#include "common/numeric.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "common/run_error.hpp"
+
+namespace novaflux {
+
+namespace {
+
+constexpr double kPow10[] = {1.0,    1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                             1e8,    1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Mantissa digits d0..d14 and decimal exponent of x written with 15 significant digits.
+struct Digits15 {
+  bool negative = false;
+  int digits[15] = {};
+  int exponent = 0;  // x = d0.d1d2... x 10^exponent
+};
+
+Digits15 digits15(double x) {
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
+  Digits15 d;
+  const char* p = buf;
+  if (*p == '-') {
+    d.negative = true;
+    ++p;
+  }
+  int i = 0;
+  for (; p < res.ptr && *p != 'e'; ++p) {
+    if (*p >= '0' && *p <= '9' && i < 15) d.digits[i++] = *p - '0';
+  }
+  if (p < res.ptr && *p == 'e') {
+    ++p;
+    std::from_chars(*p == '+' ? p + 1 : p, res.ptr, d.exponent);
+  }
+  return d;
+}
+
+}  // namespace
+
+double vb_round(double x, int n) {
+  if (!std::isfinite(x)) return x;
+  if (n <= 0) return std::nearbyint(x);
+  const double scale = n < 16 ? kPow10[n] : std::pow(10.0, n);
+  const double scaled = x * scale;
+  if (!std::isfinite(scaled) || std::fabs(scaled) >= 4503599627370496.0) return x;
+  // nearbyint in the default rounding mode sends an exact half to the even neighbour.
+  return std::nearbyint(scaled) / scale;
+}
+
+double through_text(double x) {
+  if (!std::isfinite(x) || x == 0.0) return x;
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
+  double out = 0.0;
+  std::from_chars(buf, res.ptr, out);
+  return out;
+}
+
+double format_one_decimal(double x) {
+  if (!std::isfinite(x) || x == 0.0) return x == 0.0 ? 0.0 : x;
+  const Digits15 d = digits15(x);
+  if (d.exponent >= 14) return through_text(x);  // no decimals left to round
+  // Keep the digits down to the tenths (indices 0 .. exponent + 1) as an integer count of tenths.
+  const int last_kept = d.exponent + 1;
+  long long tenths = 0;
+  for (int i = 0; i <= last_kept && i < 15; ++i) tenths = tenths * 10 + d.digits[i];
+  const int round_index = last_kept + 1;
+  const int round_digit = (round_index >= 0 && round_index < 15) ? d.digits[round_index] : 0;
+  if (round_digit >= 5) ++tenths;  // halves away from zero: the magnitude goes up
+  if (tenths == 0) return 0.0;
+  const double magnitude = static_cast<double>(tenths) / 10.0;
+  return d.negative ? -magnitude : magnitude;
+}
+
+std::string number_text(double x) {
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, through_text(x), std::chars_format::general, 15);
+  return std::string(buf, res.ptr);
+}
+
+std::string single_text(float x) {
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, x);
+  return std::string(buf, res.ptr);
+}
+
+double leading_number(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  const size_t start = i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  bool any_digit = false;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, any_digit = true;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, any_digit = true;
+  }
+  if (!any_digit) return 0.0;
+  size_t end = i;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    const size_t exp_digits = j;
+    while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j;
+    if (j > exp_digits) end = j;
+  }
+  std::string_view number = text.substr(start, end - start);
+  if (!number.empty() && number.front() == '+') number.remove_prefix(1);
+  double out = 0.0;
+  auto res = std::from_chars(number.data(), number.data() + number.size(), out);
+  if (res.ec == std::errc::result_out_of_range) {
+    return number.front() == '-' ? -std::numeric_limits<double>::max()
+                                 : std::numeric_limits<double>::max();
+  }
+  return out;
+}
+
+bool parse_double(std::string_view text, double& out) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  auto res = std::from_chars(text.data(), text.data() + text.size(), out);
+  return res.ec == std::errc() && res.ptr == text.data() + text.size();
+}
+
+bool is_numeric_text(std::string_view text) {
+  double ignored = 0.0;
+  return parse_double(text, ignored);
+}
+
+int16_t to_int16(double x) {
+  const double r = std::nearbyint(x);
+  if (!(r >= -32768.0 && r <= 32767.0)) throw_overflow();
+  return static_cast<int16_t>(r);
+}
+
+int32_t to_int32(double x) {
+  const double r = std::nearbyint(x);
+  if (!(r >= -2147483648.0 && r <= 2147483647.0)) throw_overflow();
+  return static_cast<int32_t>(r);
+}
+
+float to_single(double x) {
+  if (std::isnan(x)) throw_overflow();
+  if (std::isfinite(x) && std::fabs(x) > static_cast<double>(std::numeric_limits<float>::max())) {
+    // Values that round to FLT_MAX still convert; only what lies beyond it overflows.
+    const float f = static_cast<float>(x);
+    if (!std::isfinite(f)) throw_overflow();
+    return f;
+  }
+  if (!std::isfinite(x)) throw_overflow();
+  return static_cast<float>(x);
+}
+
+double checked_div(double a, double b) {
+  if (b == 0.0) {
+    if (a == 0.0) throw_overflow();
+    throw_division_by_zero();
+  }
+  return checked(a / b);
+}
+
+double checked(double x) {
+  if (!std::isfinite(x)) throw_overflow();
+  return x;
+}
+
+void throw_overflow() { throw RunError(ErrorNumber::Overflow, "Overflow"); }
+void throw_division_by_zero() { throw RunError(ErrorNumber::DivisionByZero, "Division by zero"); }
+void throw_type_mismatch() { throw RunError(ErrorNumber::TypeMismatch, "Type mismatch"); }
+
+}  // namespace novaflux

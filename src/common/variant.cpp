@@ -1,0 +1,28 @@
+#include <string>
+
+#include "common/numeric.hpp"
+#include "common/run_error.hpp"
+#include "novaflux/kiv_class.hpp"
+
+namespace novaflux {
+
+const std::string& Variant::text() const noexcept {
+  static const std::string empty;
+  return is_text() ? std::get<2>(value_) : empty;
+}
+
+double Variant::to_number() const {
+  if (is_empty()) return 0.0;
+  if (is_number()) return std::get<1>(value_);
+  double out = 0.0;
+  if (!parse_double(std::get<2>(value_), out)) throw_type_mismatch();
+  return out;
+}
+
+std::string Variant::to_text() const {
+  if (is_empty()) return {};
+  if (is_number()) return number_text(std::get<1>(value_));
+  return std::get<2>(value_);
+}
+
+}  // namespace novaflux

@@ -1,0 +1,81 @@
+#include "performance/curve_lookup.hpp"
+
+#include <string>
+
+#include "common/numeric.hpp"
+#include "common/run_error.hpp"
+#include "component/run_steps.hpp"
+
+namespace novaflux {
+
+namespace {
+
+bool matches_key(const CurveRow& row, const CurveKey& key) {
+  return row.rotdepth && *row.rotdepth == key.rotor_depth && row.series &&
+         *row.series == key.series && row.type && *row.type == key.type && row.velocityfpm;
+}
+
+// A Null cell cannot be used as a number; a pressure drop reads as empty instead.
+void assign_exact(const CurveColumn& c, const Num& cell) {
+  if (auto* const* v = std::get_if<Variant*>(&c.destination)) {
+    if (cell) **v = *cell;
+    else if (c.column == &CurveRow::pdroppa) **v = Variant{};
+    else throw_type_mismatch();
+  } else {
+    if (!cell) throw_type_mismatch();
+    *std::get<double*>(c.destination) = *cell;
+  }
+}
+
+void assign_result(const CurveColumn& c, double value) {
+  if (auto* const* v = std::get_if<Variant*>(&c.destination)) **v = value;
+  else *std::get<double*>(c.destination) = value;
+}
+
+}  // namespace
+
+void lookup_curve(const std::vector<CurveRow>& rows, const CurveKey& key, double v,
+                  std::span<const CurveColumn> columns, IgnoreErrors& region) {
+  const CurveRow* exact = nullptr;
+  int exact_count = 0;
+  const CurveRow* below = nullptr;
+  const CurveRow* above = nullptr;
+  for (const auto& row : rows) {
+    if (!matches_key(row, key)) continue;
+    const double velocity = *row.velocityfpm;
+    if (velocity == v) {
+      exact = &row;
+      ++exact_count;
+    } else if (velocity < v) {
+      if (!below || velocity >= *below->velocityfpm) below = &row;
+    } else if (!above || velocity < *above->velocityfpm) {
+      above = &row;
+    }
+  }
+
+  if (exact_count == 1) {
+    for (const auto& c : columns) region.run([&] { assign_exact(c, exact->*c.column); });
+    return;
+  }
+  if (exact_count == 0 && !below && !above) {
+    throw FatalRunError(ErrorNumber::MissingCurve,
+                        "no performance data in " + std::string(key.table) + " for rotor depth " +
+                            number_text(key.rotor_depth) + ", series " + key.series + ", type " +
+                            key.type);
+  }
+  region.arm();
+  // A missing neighbour is an empty point: velocity 0, value 0.
+  const double x1 = below ? *below->velocityfpm : 0.0;
+  const double x2 = above ? *above->velocityfpm : 0.0;
+  for (const auto& c : columns) {
+    region.run([&] {
+      const Num y1 = below ? below->*c.column : Num(0.0);
+      const Num y2 = above ? above->*c.column : Num(0.0);
+      if (!y1 || !y2) throw_type_mismatch();
+      double x = v;
+      assign_result(c, detail::LinearInterpolate(x1, x2, *y1, *y2, x));
+    });
+  }
+}
+
+}  // namespace novaflux

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/numeric.hpp"
 #include "component/interface_table.hpp"
 #include "json_io.hpp"
 
@@ -36,6 +37,7 @@ const std::vector<Group>& groups() {
 std::string text_of(const nlohmann::ordered_json& v) {
   if (v.is_null()) return "";
   if (v.is_string()) return v.get<std::string>();
+  if (v.is_number_float()) return number_text(v.get<double>());
   return v.dump();
 }
 

@@ -9,6 +9,7 @@ void register_rate_command(CLI::App& app);
 void register_catalogue_commands(CLI::App& app);
 void register_models_command(CLI::App& app);
 void register_leakage_command(CLI::App& app);
+void register_batch_command(CLI::App& app);
 
 // Set by a verb's callback; main returns it.
 int& exit_status();

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   novaflux::tool::register_catalogue_commands(app);
   novaflux::tool::register_models_command(app);
   novaflux::tool::register_leakage_command(app);
+  novaflux::tool::register_batch_command(app);
 
   try {
     app.parse(argc, argv);

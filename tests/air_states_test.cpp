@@ -19,7 +19,7 @@ bool has_decimals(double value, int n) { return vb_round(value, n) == value; }
 
 class EnteringAir : public ::testing::Test {
 protected:
-  void SetUp() override { testing::reset_thread_state(); }
+  void SetUp() override { test_support::reset_thread_state(); }
   KivClass k;
 };
 
@@ -57,7 +57,7 @@ class InputModes : public ::testing::TestWithParam<ModeCase> {};
 
 TEST_P(InputModes, SelectModeAndReformatDryBulbs) {
   const ModeCase& c = GetParam();
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.put_KivunitSI(true);
   k.KivinputOAUnitDBTWBT = c.oa_wbt;
@@ -136,7 +136,7 @@ void set_entering(AirState& s, double dbt, double w) {
 }
 
 TEST(LeavingAir, SupplyWinterDryBulbKeepsItsSign) {
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.put_KivunitSI(true);
   k.KivinputOAUnitDBTRH = true;
@@ -167,7 +167,7 @@ TEST(LeavingAir, SupplyWinterDryBulbKeepsItsSign) {
 }
 
 TEST(LeavingAir, FullEfficiencyAndSaturation) {
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.put_KivunitSI(true);
   k.KivinputOAUnitDBTGR = true;
@@ -197,7 +197,7 @@ TEST(LeavingAir, FullEfficiencyAndSaturation) {
 }
 
 TEST(ActualAirflows, DensityCorrectedAndRounded) {
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.put_KivunitSI(true);
   k.KivinputSupplyAir = 1000;
@@ -221,7 +221,7 @@ TEST(ActualAirflows, DensityCorrectedAndRounded) {
     EXPECT_EQ(a.ActualReturnFlowSummer.to_number(), vb_round(1.2 * whole / rho_r, 0));
   }
   // IP states are converted to degC and g/kg before the density: 78.8 degF = 26 degC.
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   k.put_KivunitSI(false);
   k.KivoutSaS_DBT = 78.8;
   k.KivoutSaS_AbsHum = 70;

@@ -37,9 +37,9 @@ struct AltitudeCase {
 class Altitude : public ::testing::TestWithParam<AltitudeCase> {};
 
 TEST_P(Altitude, ClampedAndPressureComputed) {
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
-  testing::set_si_design_day(k);
+  test_support::set_si_design_day(k);
   k.KivinputAltitude = GetParam().altitude;
   k.CalculateOutput();
   EXPECT_EQ(k.KivinputAltitude, GetParam().clamped);
@@ -51,9 +51,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, Altitude,
                                            AltitudeCase{0, 0, 101.325}, AltitudeCase{1000, 1000, 89.875}));
 
 TEST(CalculateOutput, RoundsTheAirflowsInPlace) {
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
-  testing::set_si_design_day(k, 1234.5, 1235.5);
+  test_support::set_si_design_day(k, 1234.5, 1235.5);
   k.CalculateOutput();
   EXPECT_EQ(k.KivinputSupplyAir, 1234);
   EXPECT_EQ(k.KivinputReturnAir, 1236);
@@ -62,9 +62,9 @@ TEST(CalculateOutput, RoundsTheAirflowsInPlace) {
 }
 
 TEST(CalculateOutput, WetBulbCopiesOnlyInTheirModes) {
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
-  testing::set_si_design_day(k);
+  test_support::set_si_design_day(k);
   k.KivinputOAUnitDBTRH = false;
   k.KivinputOAUnitDBTWBT = true;
   k.KivinputOAS_WBT = 24;
@@ -80,7 +80,7 @@ TEST(CalculateOutput, WetBulbCopiesOnlyInTheirModes) {
   EXPECT_EQ(k.KivoutRaW_WBT, -99);
 
   KivClass rh;
-  testing::set_si_design_day(rh);
+  test_support::set_si_design_day(rh);
   rh.CalculateOutput();
   EXPECT_EQ(rh.KivoutOAS_WBT, module_state().air.OutdoorSummerState.WBT);
   EXPECT_EQ(rh.KivoutRaW_WBT, module_state().air.ReturnWinterState.WBT);
@@ -88,10 +88,10 @@ TEST(CalculateOutput, WetBulbCopiesOnlyInTheirModes) {
 }
 
 TEST(CalculateOutput, NonFiniteInputFailsNamingThePropertyAndWritesNothing) {
-  for (double bad : {std::nan(""), INFINITY, -INFINITY}) {
-    testing::reset_thread_state();
+  for (double bad : {std::nan(""), double(INFINITY), -double(INFINITY)}) {
+    test_support::reset_thread_state();
     KivClass k;
-    testing::set_si_design_day(k);
+    test_support::set_si_design_day(k);
     k.KivinputOAW_RH = bad;
     k.KivOutErrorCode = 77;
     k.KivoutSaS_DBT = -99;
@@ -109,9 +109,9 @@ TEST(CalculateOutput, NonFiniteInputFailsNamingThePropertyAndWritesNothing) {
 
 TEST(CalculateOutput, LowExhaustVelocityWarns) {
   for (double ret : {100.0, 9000.0}) {
-    testing::reset_thread_state();
+    test_support::reset_thread_state();
     KivClass k;
-    testing::set_si_design_day(k, 10000, ret);
+    test_support::set_si_design_day(k, 10000, ret);
     k.CalculateOutput();
     const bool low = vb_round(fields(k).RaVelocityFpm, 2) < 200;
     EXPECT_EQ(low, ret == 100.0);
@@ -136,7 +136,7 @@ TEST(PerformanceOutputs, VelocitiesAndPressureDropsInBothUnits) {
       {false, 512, 498, 127.0, 253.95, 512, 498, 0.5, 1},
   };
   for (const auto& c : cases) {
-    testing::reset_thread_state();
+    test_support::reset_thread_state();
     KivClass k;
     k.put_KivunitSI(c.si);
     fields(k).SaVelocityFpm = c.sa_fpm;
@@ -152,7 +152,7 @@ TEST(PerformanceOutputs, VelocitiesAndPressureDropsInBothUnits) {
 }
 
 TEST(PerformanceOutputs, WeightedSummerTotalsAndWinterSensible) {
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   auto& p = module_state().performance;
   p.SummerSupplySEfficiency = 70.0;
@@ -182,7 +182,7 @@ TEST(EnergyRecovery, WithoutTheWheel) {
       {true, 17000, 35, 24, 0, 0, 63, 0},        // 17 000 m3/h = 10 030 cfm, 11 K = 19.8 F
   };
   for (const auto& c : cases) {
-    testing::reset_thread_state();
+    test_support::reset_thread_state();
     KivClass k;
     k.put_KivunitSI(c.si);
     k.KivinputSupplyAir = c.supply;
@@ -190,7 +190,9 @@ TEST(EnergyRecovery, WithoutTheWheel) {
     k.KivinputRaS_DBT = c.ra_dbt;
     k.KivoutOAS_AbsHum = c.oa_w;
     k.KivoutRaS_AbsHum = c.ra_w;
-    detail::EnergyWithAndWithoutWheel(k, IgnoreErrors{});
+    IgnoreErrors region;  // as inside the performance step: the latent scaling has no efficiencies
+    region.arm();
+    detail::EnergyWithAndWithoutWheel(k, region);
     EXPECT_EQ(k.KivoutERWoutWheelSummerCondensation_KW, c.sensible);
     EXPECT_EQ(k.KivoutERWoutWheelSummerLatent_KW, c.latent);
     EXPECT_EQ(k.KivoutERWoutWheelTotalSummer_KW, c.sensible + c.latent);
@@ -198,7 +200,7 @@ TEST(EnergyRecovery, WithoutTheWheel) {
 }
 
 TEST(EnergyRecovery, RefrigerationTonsAndTheWheelsShare) {
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   double h1 = 44.04;
   // 10 000 cfm x 5.6 Btu/lb x 60 / 14 / 12 000 = 20.0 tons.
   EXPECT_EQ(detail::RefrigerationTons(h1, 38.4, 14.0, 10000), 20.0);
@@ -207,7 +209,7 @@ TEST(EnergyRecovery, RefrigerationTonsAndTheWheelsShare) {
   h1 = 44.0;
   EXPECT_EQ(detail::RefrigerationTons(h1, 38.4, 14.0, 10000), vb_round(20.0 / 2.33, 1));
 
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.put_KivunitSI(false);
   fields(k).SupplyCfm = 10000;
@@ -223,7 +225,9 @@ TEST(EnergyRecovery, RefrigerationTonsAndTheWheelsShare) {
   auto& p = module_state().performance;
   p.SummerSupplyLEfficiency = 60.0;
   p.SummerSupplyEfficiency = 75.0;
-  detail::EnergyWithAndWithoutWheel(k, IgnoreErrors{});
+  IgnoreErrors region;  // the winter efficiencies are empty: their scaling is skipped
+  region.arm();
+  detail::EnergyWithAndWithoutWheel(k, region);
   EXPECT_EQ(k.KivoutERWithWheelSummerLatent_KW, 32);
   EXPECT_EQ(k.KivoutERWithWheelSummerCondensation_KW, 70);
   EXPECT_EQ(k.KivoutERWithWheelTotalSummer_KW, 102);
@@ -232,9 +236,9 @@ TEST(EnergyRecovery, RefrigerationTonsAndTheWheelsShare) {
 // ---- The fixed-model run ----
 
 TEST(CalculateOutputModel, OutOfRangeOnAFreshObjectClearsTheResults) {
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
-  testing::set_si_design_day(k);
+  test_support::set_si_design_day(k);
   k.KivoutLeakageEatr = 5;  // leakage outputs are left alone
   k.CalculateOutputModel();  // KivinputModel 0 is below any range
   EXPECT_EQ(k.KivOutErrorCode, 6);
@@ -252,14 +256,14 @@ TEST(CalculateOutputModel, OutOfRangeOnAFreshObjectClearsTheResults) {
 
 TEST(CalculateOutputModel, RatesTheRequestedModel) {
   for (bool without_purge : {false, true}) {
-    testing::reset_thread_state();
+    test_support::reset_thread_state();
     KivClass automatic;
-    testing::set_si_design_day(automatic);
+    test_support::set_si_design_day(automatic);
     automatic.put_KivPurgeWithout(without_purge);
     automatic.CalculateOutput();
 
     KivClass fixed;
-    testing::set_si_design_day(fixed);
+    test_support::set_si_design_day(fixed);
     fixed.put_KivPurgeWithout(without_purge);
     fixed.KivinputModel = Modelall::TXL_2000_Q_480_Condensation;
     fixed.KivoutAtmPressure = -1;
@@ -279,9 +283,9 @@ TEST(CalculateOutputModel, AModelMissingFromTheCatalogueIsAnError) {
   TestCatalogue cat = TestCatalogue::sample();
   cat.exec("DELETE FROM modelmast WHERE modelid=70");
   ScopedCatalogue use(cat.path());
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
-  testing::set_si_design_day(k);
+  test_support::set_si_design_day(k);
   k.KivinputModel = Modelall::TXL_1800_Q_480_Condensation;  // id 70, inside the fitting range
   try {
     k.CalculateOutputModel();
@@ -297,9 +301,9 @@ TEST(CalculateOutputModel, AModelMissingFromTheCatalogueIsAnError) {
 // ---- What persists between runs ----
 
 TEST(RunSequence, ObjectsOfOneThreadShareTheModuleState) {
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass si;
-  testing::set_si_design_day(si);
+  test_support::set_si_design_day(si);
   si.CalculateOutput();
   EXPECT_TRUE(module_state().UnitSIFlag);
 
@@ -322,11 +326,11 @@ TEST(RunSequence, ObjectsOfOneThreadShareTheModuleState) {
 }
 
 TEST(RunSequence, AFreshThreadStartsFromNothing) {
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
-  testing::set_si_design_day(k);
+  test_support::set_si_design_day(k);
   k.CalculateOutput();
-  testing::on_fresh_thread([] {
+  test_support::on_fresh_thread([] {
     EXPECT_FALSE(module_state().UnitSIFlag);
     EXPECT_TRUE(module_state().performance.SummerSupplyEfficiency.is_empty());
     EXPECT_EQ(module_state().air.SupplySummerState.DBT, 0);
@@ -334,4 +338,22 @@ TEST(RunSequence, AFreshThreadStartsFromNothing) {
   EXPECT_FALSE(module_state().performance.SummerSupplyEfficiency.is_empty());
 }
 
+}  // namespace
+
+namespace {
+TEST(CalculateOutput, AltitudeBeyondTheLibrarysRangeFailsTheRun) {
+  for (double altitude : {1e6, -1e6, 32767.5}) {
+    test_support::reset_thread_state();
+    KivClass k;
+    test_support::set_si_design_day(k);
+    k.KivinputAltitude = altitude;
+    try {
+      k.CalculateOutput();
+      FAIL() << altitude;
+    } catch (const RunError& e) {
+      EXPECT_EQ(e.number(), ErrorNumber::Overflow);
+      EXPECT_NE(std::string(e.what()).find("KivinputAltitude"), std::string::npos);
+    }
+  }
+}
 }  // namespace

@@ -41,7 +41,7 @@ TEST_P(Leakage, FiguresForAPressureDifference) {
   const LeakageCase& c = GetParam();
   TestCatalogue cat = leakage_catalogue();
   ScopedCatalogue use(cat.path());
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.put_KivunitSI(c.si);
   k.put_KivPurgeWithout(c.without_purge);
@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Leakage, OutsideTheTableNeverReusesAnEarlierBracket) {
   TestCatalogue cat = leakage_catalogue();
   ScopedCatalogue use(cat.path());
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.put_KivunitSI(true);
   k.KivinputLeakagePressureDifference = 110;
@@ -93,7 +93,7 @@ TEST(Leakage, OutsideTheTableNeverReusesAnEarlierBracket) {
 TEST(FormulaInterpulation, AcceptsOnlyBracketQueries) {
   TestCatalogue cat = leakage_catalogue();
   ScopedCatalogue use(cat.path());
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   std::string sql = "select * from eatrvalue where val(Pressure_Differential)=100 or val(Pressure_Differential)=125 ";
   Variant x1 = "100", x2 = 125.0;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "common/numeric.hpp"
 #include "component/run_steps.hpp"
 #include "support/run_fixture.hpp"
 #include "support/test_catalogue.hpp"
@@ -14,7 +16,7 @@ using novaflux::detail::fields;
 namespace {
 
 // Models of type E with the given areas (with purge; without purge 0.5 more), 1 m per 1 ft2.
-TestCatalogue catalogue_with_areas(std::initializer_list<double> areas) {
+TestCatalogue catalogue_with_areas(const std::vector<double>& areas) {
   TestCatalogue c = TestCatalogue::empty();
   int id = 57;
   for (double a : areas) {
@@ -28,7 +30,7 @@ TestCatalogue catalogue_with_areas(std::initializer_list<double> areas) {
 
 struct SelectionCase {
   const char* name;
-  std::initializer_list<double> areas;
+  std::vector<double> areas;
   bool si;
   bool without_purge;
   double supply, ret;
@@ -42,7 +44,7 @@ TEST_P(ModelSelection, PicksTheModelByRequiredArea) {
   const SelectionCase& c = GetParam();
   TestCatalogue cat = catalogue_with_areas(c.areas);
   ScopedCatalogue use(cat.path());
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.put_KivunitSI(c.si);
   k.put_KivPurgeWithout(c.without_purge);
@@ -82,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ModelSelection, DerivesAirflowsConstantsAndFlags) {
   TestCatalogue cat = catalogue_with_areas({10, 15, 20});
   ScopedCatalogue use(cat.path());
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.put_KivunitSI(true);
   k.KivinputSupplyAir = 10000;
@@ -115,7 +117,7 @@ TEST(ModelSelection, MassFlowInputsInBothUnitSystems) {
   TestCatalogue cat = catalogue_with_areas({10, 15, 20});
   ScopedCatalogue use(cat.path());
   for (bool si : {true, false}) {
-    testing::reset_thread_state();
+    test_support::reset_thread_state();
     KivClass k;
     k.put_KivunitSI(si);
     k.KivinputMassflowCfm = true;
@@ -128,7 +130,7 @@ TEST(ModelSelection, MassFlowInputsInBothUnitSystems) {
     EXPECT_FLOAT_EQ(k.KivoutMassflowSs, 12000);
   }
   // IP airflow in cfm: the mass flow goes through m3/h.
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.put_KivunitSI(false);
   k.KivinputSupplyAir = 5885;
@@ -141,7 +143,7 @@ TEST(ModelSelection, OutdoorAirScalesWithTheLeakageFactor) {
   TestCatalogue cat = catalogue_with_areas({10, 15, 20});
   cat.exec("INSERT INTO eatrvalue VALUES (200, NULL, 1.5, 1.07, 6, 2.0, 1.04, 0)");
   ScopedCatalogue use(cat.path());
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.put_KivunitSI(true);
   k.KivinputSupplyAir = 10000;
@@ -155,7 +157,7 @@ TEST(ModelSelection, OutdoorAirScalesWithTheLeakageFactor) {
 TEST(ModelRecord, FitRangeByFaceVelocity) {
   TestCatalogue cat = catalogue_with_areas({10, 20, 30});
   ScopedCatalogue use(cat.path());
-  testing::reset_thread_state();
+  test_support::reset_thread_state();
   KivClass k;
   k.KivinputSupplyAir = 5000;
   k.KivinputReturnAir = 4000;
@@ -186,7 +188,7 @@ TEST(ModelRecord, NameOverridesAndCassetteData) {
                {36.0, "TXL-2400-Q_480(1.9)_Condensation_MonoG"},
                {42.5, "TXL-2600-Q_480(1.9)_Condensation"}};
   for (const auto& c : cases) {
-    testing::reset_thread_state();
+    test_support::reset_thread_state();
     KivClass k;
     k.KivoutCassetteWeight = -1;
     detail::SelectModel(k);  // sets the run constants

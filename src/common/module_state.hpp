@@ -74,4 +74,11 @@ struct ModuleState {
 
 ModuleState& module_state();
 
+// Makes this thread's state what a new thread would start with, except for the catalogue
+// connection and the psychrometric binding, which describe files rather than earlier runs and
+// are costly to set up again. A host that rates many independent cases on one thread (the
+// tool's batch) calls it before each case, so that a result never depends on which cases the
+// thread rated before.
+void reset_between_cases();
+
 }  // namespace novaflux

@@ -45,12 +45,13 @@ Digits15 digits15(double x) {
 
 double vb_round(double x, int n) {
   if (!std::isfinite(x)) return x;
-  if (n <= 0) return std::nearbyint(x);
+  // A result of zero is +0: "-0" is no figure to publish.
+  if (n <= 0) return std::nearbyint(x) + 0.0;
   const double scale = n < 16 ? kPow10[n] : std::pow(10.0, n);
   const double scaled = x * scale;
   if (!std::isfinite(scaled) || std::fabs(scaled) >= 4503599627370496.0) return x;
   // nearbyint in the default rounding mode sends an exact half to the even neighbour.
-  return std::nearbyint(scaled) / scale;
+  return std::nearbyint(scaled) / scale + 0.0;
 }
 
 double through_text(double x) {
@@ -58,7 +59,8 @@ double through_text(double x) {
   char buf[64];
   auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
   double out = 0.0;
-  std::from_chars(buf, res.ptr, out);
+  // Near the limits of the range the 15-digit text lies just beyond it: keep the value.
+  if (std::from_chars(buf, res.ptr, out).ec != std::errc()) return x;
   return out;
 }
 
@@ -115,6 +117,10 @@ double leading_number(std::string_view text) {
   double out = 0.0;
   auto res = std::from_chars(number.data(), number.data() + number.size(), out);
   if (res.ec == std::errc::result_out_of_range) {
+    // Beyond the range: a negative exponent is too small to tell from 0, a positive one
+    // too large for a double.
+    const bool tiny = end > i && text.substr(i, end - i).find('-') != std::string_view::npos;
+    if (tiny) return 0.0;
     return number.front() == '-' ? -std::numeric_limits<double>::max()
                                  : std::numeric_limits<double>::max();
   }
@@ -124,8 +130,13 @@ double leading_number(std::string_view text) {
 bool parse_double(std::string_view text, double& out) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  const bool plus = !text.empty() && text.front() == '+';
+  if (plus) text.remove_prefix(1);
   if (text.empty()) return false;
+  // Only digits make a number: no second sign, no "inf" or "nan".
+  const size_t first = (!plus && text.front() == '-') ? 1 : 0;
+  if (first >= text.size() || !((text[first] >= '0' && text[first] <= '9') || text[first] == '.'))
+    return false;
   auto res = std::from_chars(text.data(), text.data() + text.size(), out);
   return res.ec == std::errc() && res.ptr == text.data() + text.size();
 }

@@ -67,7 +67,7 @@ std::string model_label(int32_t id) {
 }  // namespace
 
 void CalculateOutputModel(KivClass& k) {
-  RejectNonFiniteInputs(k);
+  RejectUnusableInputs(k);
   RunScope run;
   k.KivOutErrorMsg = "";
   k.KivOutErrorCode = 0;

@@ -10,7 +10,7 @@
 
 namespace novaflux::detail {
 
-void RejectNonFiniteInputs(const KivClass& k) {
+void RejectUnusableInputs(const KivClass& k) {
   for (const auto& p : properties()) {
     if (p.role == Role::Out) continue;
     if (p.type != PropType::Double && p.type != PropType::Single) continue;
@@ -22,6 +22,13 @@ void RejectNonFiniteInputs(const KivClass& k) {
                          (std::isnan(value) ? "NaN" : value > 0 ? "+infinity" : "-infinity") +
                          ")");
     }
+  }
+  // The air-state steps hand the altitude to the psychrometric library as a 16-bit number of
+  // metres; one beyond that range could never be rated and must not be skipped silently.
+  if (!(std::nearbyint(k.KivinputAltitude) >= -32768 && std::nearbyint(k.KivinputAltitude) <= 32767)) {
+    throw RunError(ErrorNumber::Overflow, "Overflow: input KivinputAltitude " +
+                                              number_text(k.KivinputAltitude) +
+                                              " m is outside -32768 .. 32767 m");
   }
 }
 
@@ -85,7 +92,7 @@ void ActualPressureDrops(KivClass& k) {
 }
 
 void CalculateOutput(KivClass& k) {
-  RejectNonFiniteInputs(k);
+  RejectUnusableInputs(k);
   RunScope run;
   k.KivOutErrorMsg = "";
   k.KivOutErrorCode = 0;

@@ -30,8 +30,9 @@ const Catalogue& OpenDatabase();
 // The catalogue of the last OpenDatabase; opens it when there is none yet.
 const Catalogue& CurrentCatalogue();
 
-// Fails with an error naming the property when a numeric input is NaN or infinite.
-void RejectNonFiniteInputs(const KivClass& k);
+// Fails with an error naming the property when a numeric input is NaN or infinite, or the
+// altitude lies beyond what the psychrometric library can take.
+void RejectUnusableInputs(const KivClass& k);
 
 // Model selection, record, name and cassette data.
 void SelectModel(KivClass& k);

@@ -9,7 +9,7 @@
 #include "component/run_steps.hpp"
 #include "novaflux/kiv_class.hpp"
 
-namespace novaflux::testing {
+namespace novaflux::test_support {
 
 // Forgets everything the thread's earlier runs left behind.
 inline void reset_thread_state() { module_state() = ModuleState{}; }
@@ -38,4 +38,4 @@ inline void set_si_design_day(KivClass& k, double supply = 10000, double ret = 9
   k.KivinputRaW_RH = 40;
 }
 
-}  // namespace novaflux::testing
+}  // namespace novaflux::test_support

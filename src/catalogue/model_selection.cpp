@@ -183,8 +183,9 @@ void SelectModel(KivClass& k) {
   }
 
   const ModelRow* chosen = nullptr;
+  const double diameter = through_text(s.SelectedRotorDia);
   for (const auto& row : catalogue.modelmast) {
-    if (row.rotor_dia && *row.rotor_dia == through_text(s.SelectedRotorDia) && is_type(row, type)) {
+    if (row.rotor_dia && *row.rotor_dia == diameter && is_type(row, type)) {
       chosen = &row;
       break;
     }

@@ -56,7 +56,16 @@ double vb_round(double x, int n) {
 
 double through_text(double x) {
   if (!std::isfinite(x) || x == 0.0) return x;
+  // Most values already have 15 significant digits or fewer and come back unchanged; the
+  // shortest round-trip text tells that cheaply.
+  if (std::fabs(x) < 1e15 && x == std::nearbyint(x)) return x;
   char buf[64];
+  {
+    auto shortest = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific);
+    int digits = 0;
+    for (const char* p = buf; p < shortest.ptr && *p != 'e'; ++p) digits += (*p >= '0' && *p <= '9');
+    if (digits <= 15) return x;
+  }
   auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
   double out = 0.0;
   // Near the limits of the range the 15-digit text lies just beyond it: keep the value.

@@ -10,9 +10,17 @@ namespace novaflux {
 
 namespace {
 
+// Series and type codes are a few characters: compared in place, without a library call.
+bool same_code(const Text& cell, const std::string& code) {
+  if (!cell || cell->size() != code.size()) return false;
+  for (size_t i = 0; i < code.size(); ++i)
+    if ((*cell)[i] != code[i]) return false;
+  return true;
+}
+
 bool matches_key(const CurveRow& row, const CurveKey& key) {
-  return row.rotdepth && *row.rotdepth == key.rotor_depth && row.series &&
-         *row.series == key.series && row.type && *row.type == key.type && row.velocityfpm;
+  return row.velocityfpm && row.rotdepth && *row.rotdepth == key.rotor_depth &&
+         same_code(row.series, key.series) && same_code(row.type, key.type);
 }
 
 // A Null cell cannot be used as a number; a pressure drop reads as empty instead.

@@ -1,10 +1,14 @@
-// `novaflux rate`: one rating from a JSON object of property names to values.
+// `novaflux rate`: one rating from a JSON object of property names to values, or with --jsonl
+// one rating per line of JSON objects (JSON Lines), one result line each, for pipelines.
+#include <cstdint>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 
 #include "commands.hpp"
+#include "common/module_state.hpp"
 #include "common/run_error.hpp"
 #include "component/interface_table.hpp"
 #include "json_io.hpp"
@@ -22,6 +26,7 @@ struct RateOptions {
   std::string input = "-";
   std::string model;
   std::string format = "json";
+  bool jsonl = false;
 };
 
 std::string read_all(const std::string& path) {
@@ -29,6 +34,26 @@ std::string read_all(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot open " + path);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::optional<Modelall> requested_model(const RateOptions& o) {
+  if (o.model.empty()) return std::nullopt;
+  const auto model = parse_model(o.model);
+  if (!model) throw std::runtime_error("unknown model \"" + o.model + "\"");
+  return model;
+}
+
+// Runs the rating; the failure that ended it as {"number", "description"}, or null.
+nlohmann::json run_rating(KivClass& k, bool model_run) {
+  try {
+    if (model_run) k.CalculateOutputModel();
+    else k.CalculateOutput();
+  } catch (const RunError& e) {
+    return {{"number", e.code()}, {"description", e.what()}};
+  } catch (const std::exception& e) {
+    return {{"number", 1}, {"description", e.what()}};
+  }
+  return nullptr;
 }
 
 void rate(const RateOptions& o) {
@@ -41,23 +66,58 @@ void rate(const RateOptions& o) {
   }
   KivClass k;
   apply_json(k, input);
-  if (!o.model.empty()) {
-    const auto model = parse_model(o.model);
-    if (!model) throw std::runtime_error("unknown model \"" + o.model + "\"");
-    k.KivinputModel = *model;
-  }
-  nlohmann::json error = nullptr;
-  try {
-    if (o.model.empty()) k.CalculateOutput();
-    else k.CalculateOutputModel();
-  } catch (const RunError& e) {
-    error = {{"number", e.code()}, {"description", e.what()}};
-  } catch (const std::exception& e) {
-    error = {{"number", 1}, {"description", e.what()}};
-  }
+  const auto model = requested_model(o);
+  if (model) k.KivinputModel = *model;
+  const nlohmann::json error = run_rating(k, model.has_value());
   if (o.format == "table") std::cout << result_table(k, error);
   else std::cout << result_json(k, error).dump(2) << "\n";
   if (!error.is_null()) exit_status() = 2;
+}
+
+// One line of output per line of input, written as soon as it is rated. A line that cannot be
+// used (not JSON, not an object, an unknown property or a value of the wrong kind) gives
+// {"line": N, "error": {"number": 3200, "description": ...}} and the next line is read. Each
+// line is rated on a new object from the state of a fresh thread, exactly as `rate` would
+// rate it alone. Exit status: 1 when a line could not be used, else 2 when a rating failed.
+void rate_jsonl(const RateOptions& o) {
+  if (o.format != "json") throw std::runtime_error("--jsonl writes JSON lines; --format table rates one object");
+  const auto model = requested_model(o);
+  std::ifstream file;
+  std::istream* in = &std::cin;
+  if (o.input != "-") {
+    file.open(o.input, std::ios::binary);
+    if (!file) throw std::runtime_error("cannot open " + o.input);
+    in = &file;
+  }
+  bool unusable_line = false;
+  bool failed_rating = false;
+  std::string line;
+  for (uint64_t number = 1; std::getline(*in, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    nlohmann::ordered_json out;
+    try {
+      const nlohmann::json input = nlohmann::json::parse(line);
+      reset_between_cases();
+      KivClass k;
+      apply_json(k, input);
+      if (model) k.KivinputModel = *model;
+      const nlohmann::json error = run_rating(k, model.has_value());
+      if (!error.is_null()) failed_rating = true;
+      out = result_json(k, error);
+    } catch (const std::exception& e) {
+      const bool not_json = dynamic_cast<const nlohmann::json::parse_error*>(&e) != nullptr;
+      out = nlohmann::ordered_json::object();
+      out["line"] = number;
+      // The same shape as the error of a failed rating.
+      out["error"] = nlohmann::json{{"number", static_cast<int>(ErrorNumber::BadInput)},
+                                    {"description", (not_json ? std::string("not valid JSON: ") : std::string()) + e.what()}};
+      unusable_line = true;
+    }
+    std::cout << out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n" << std::flush;
+  }
+  if (file.bad()) throw std::runtime_error("cannot read " + o.input);
+  if (unusable_line) exit_status() = 1;
+  else if (failed_rating) exit_status() = 2;
 }
 
 }  // namespace
@@ -73,9 +133,14 @@ void register_rate_command(CLI::App& app) {
   cmd->add_option("input", options->input, "JSON file, or - for standard input");
   cmd->add_option("--model", options->model, "rate this model (enumeration name or id) instead of selecting one");
   cmd->add_option("--format", options->format, "json or table")->check(CLI::IsMember({"json", "table"}));
+  cmd->add_flag("--jsonl", options->jsonl,
+                "read one JSON object per line and write one compact result line per input line");
+  // The tool's own options (--catalogue) may also follow the verb.
+  cmd->fallthrough();
   cmd->callback([options] {
     try {
-      rate(*options);
+      if (options->jsonl) rate_jsonl(*options);
+      else rate(*options);
     } catch (const std::exception& e) {
       std::cerr << "novaflux rate: " << e.what() << "\n";
       exit_status() = 1;

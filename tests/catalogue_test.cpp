@@ -423,6 +423,65 @@ TEST_P(CatalogueChanges, WalCommitThroughAnotherConnectionIsSeen) {
   });
 }
 
+TEST_P(CatalogueChanges, ReplacedFolderOnThePathIsSeen) {
+  const std::string root = make_temp_dir();
+  fs::create_directories(root + "/current");
+  fs::create_directories(root + "/next");
+  fs::copy_file(TestCatalogue::sample().path(), root + "/current/NOVAFLUX.db");
+  fs::copy_file(altered_sample(0.2).path(), root + "/next/NOVAFLUX.db");
+  on_new_thread([&] {
+    ScopedCatalogue use(root + "/current/NOVAFLUX.db");
+    EXPECT_EQ(first_area(open_database()), 0.74);
+    fs::rename(root + "/current", root + "/old");
+    fs::rename(root + "/next", root + "/current");
+    EXPECT_EQ(first_area(open_database()), 0.2);
+  });
+  fs::remove_all(root);
+}
+
+TEST_P(CatalogueChanges, SwitchedSymbolicLinkOnThePathIsSeen) {
+  const std::string root = make_temp_dir();
+  fs::create_directories(root + "/releases/a");
+  fs::create_directories(root + "/releases/b");
+  fs::copy_file(TestCatalogue::sample().path(), root + "/releases/a/NOVAFLUX.db");
+  fs::copy_file(altered_sample(0.2).path(), root + "/releases/b/NOVAFLUX.db");
+  fs::create_directory_symlink("releases/a", root + "/current");
+  on_new_thread([&] {
+    ScopedCatalogue use(root + "/current/NOVAFLUX.db");
+    EXPECT_EQ(first_area(open_database()), 0.74);
+    // Switched the way deployments do it: a new link renamed over the old one.
+    fs::create_directory_symlink("releases/b", root + "/current.new");
+    fs::rename(root + "/current.new", root + "/current");
+    EXPECT_EQ(first_area(open_database()), 0.2);
+    // The file the link leads to now is the one watched.
+    TestCatalogue::Connection(root + "/releases/b/NOVAFLUX.db")
+        .exec("UPDATE modelmast SET netarearot = 0.25 WHERE modelid = 57");
+    EXPECT_EQ(first_area(open_database()), 0.25);
+    TestCatalogue::Connection(root + "/releases/a/NOVAFLUX.db")
+        .exec("UPDATE modelmast SET netarearot = 0.35 WHERE modelid = 57");
+    EXPECT_EQ(first_area(open_database()), 0.25);
+  });
+  fs::remove_all(root);
+}
+
+TEST_P(CatalogueChanges, RelativePathIsFollowed) {
+  TestCatalogue cat = TestCatalogue::sample();
+  TestCatalogue other = altered_sample(0.45);
+  const std::string relative = fs::relative(cat.path(), fs::current_path()).string();
+  ASSERT_NE(relative.front(), '/');
+  on_new_thread([&] {
+    ScopedCatalogue use(relative);
+    const Catalogue* first = &open_database();
+    EXPECT_EQ(&open_database(), first);
+    EXPECT_EQ(first_area(*first), 0.74);
+    fs::copy_file(other.path(), cat.dir() + "/staged.db");
+    fs::rename(cat.dir() + "/staged.db", cat.path());
+    EXPECT_EQ(first_area(open_database()), 0.45);
+    cat.exec("UPDATE modelmast SET netarearot = 0.55 WHERE modelid = 57");
+    EXPECT_EQ(first_area(open_database()), 0.55);
+  });
+}
+
 TEST_P(CatalogueChanges, ChangedPathIsRead) {
   TestCatalogue a = TestCatalogue::sample();
   TestCatalogue b = altered_sample(0.3);
@@ -651,7 +710,7 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"newline_in_quotes", "modelid,type\n57,\"a\nb\"\n", "SELECT type FROM modelmast", "a\nb"},
         FieldCase{"crlf_and_bom", "\xEF\xBB\xBFmodelid,type\r\n57,E\r\n", "SELECT type FROM modelmast", "E"},
         FieldCase{"blank_lines_and_no_final_newline", "modelid,type\n\n57,E\n\n58,F", "SELECT group_concat(type) FROM modelmast", "E,F"},
-        FieldCase{"header_in_any_order_and_case", "TYPE,ModelId\nE,57\n", "SELECT typeof(modelid)||':'||modelid||type FROM modelmast", "integer:57E"},
+        FieldCase{"header_in_any_order_and_case", "TYPE, ModelId\nE,57\n", "SELECT typeof(modelid)||':'||modelid||type FROM modelmast", "integer:57E"},
         FieldCase{"left_out_column_is_null", "modelid\n57\n", "SELECT typeof(rotor_dia) FROM modelmast", "null"},
         FieldCase{"stored_order_is_line_order", "modelid\n60\n57\n59\n", "SELECT group_concat(modelid) FROM (SELECT modelid FROM modelmast ORDER BY rowid)", "60,57,59"}),
     [](const ::testing::TestParamInfo<FieldCase>& info) { return std::string(info.param.name); });
@@ -692,7 +751,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadSourceCase{"text_after_quote", "modelmast.csv", "modelid,type\n57,\"E\"x\n",
                       "modelmast.csv: line 2, column 2: text after the closing quote of a quoted field"},
         BadSourceCase{"lines_inside_quotes_count", "modelmast.csv", "modelid,type\n57,\"E\nE\"\n58\n",
-                      "modelmast.csv: line 4: 1 fields, the header names 2"},
+                      "modelmast.csv: line 4: 1 field, the header names 2"},
         BadSourceCase{"unknown_column", "txlmastW.csv", "velocityfpm,pdrop\n500,130\n",
                       "txlmastW.csv: line 1, column 2: table txlmastW has no column 'pdrop'"},
         BadSourceCase{"column_twice", "modelmast.csv", "modelid,type,modelid\n",
@@ -716,6 +775,14 @@ TEST(CatalogueBuild, FailedBuildLeavesTheEarlierFileAsItWas) {
   EXPECT_EQ(read_bytes(out), before);
   for (const auto& entry : fs::directory_iterator(src.dir()))
     EXPECT_EQ(entry.path().string().find(".building-"), std::string::npos) << entry.path();
+}
+
+TEST(CatalogueBuild, MissingOutputFolderIsMade) {
+  const std::string dir = make_temp_dir();
+  const std::string out = dir + "/lib/sub/NOVAFLUX.db";
+  build_catalogue(sample_catalogue_sources(), out);
+  EXPECT_EQ(load_catalogue(out)->modelmast.size(), 32u);
+  fs::remove_all(dir);
 }
 
 TEST(CatalogueBuild, RebuildReplacesTheFileSoReadersNoticeIt) {

@@ -86,8 +86,8 @@ struct CatalogueConnection;
 
 // The catalogue of the current file for this thread: reloaded when the file was replaced,
 // rewritten or changed through SQLite (also in WAL mode) since the last call, or when the
-// catalogue path was changed; otherwise the one already loaded, at the cost of one stat.
-// Throws as load_catalogue.
+// catalogue path was changed; otherwise the one already loaded, at the cost of a look at the
+// kernel's change notifications (under a microsecond). Throws as load_catalogue.
 //
 // The reference stays valid until this thread's catalogue has been reloaded a few times
 // (the last four snapshots are kept); hold current_catalogue() to keep one for longer.

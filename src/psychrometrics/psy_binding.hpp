@@ -1,6 +1,8 @@
 #pragma once
 // Run-time binding of the psychrometric library: loaded by name from the component's own
 // folder on first use, entry points resolved once per thread.
+#include <cstddef>
+
 namespace novaflux {
 
 using PsyFn3 = float (*)(float, float, short);
@@ -17,7 +19,18 @@ struct PsyFunctions {
 inline constexpr const char* kPsyLibraryName = "libpsylib32.so";
 
 // The entry points of the library in the component's folder. Throws RunError
-// (ErrorNumber::Psychrometrics) naming the file or the symbol when either is missing.
+// (ErrorNumber::Psychrometrics) naming the file or the symbol when either is missing. A failed
+// load is not remembered: the next call tries again.
 const PsyFunctions& psy();
 
 }  // namespace novaflux
+
+// Diagnostic entry point of libnovaflux.so: calls the named psychrometric entry point (for
+// example "LCSI_DENSITY"; the two-argument ones ignore alt) through the component's binding, as a
+// calculation would. Returns 0 and stores the result; on a binding failure returns the error
+// number (3100) and copies its description into message (truncated, always terminated when
+// message_size > 0); -1 for an unknown entry-point name. Lets a tool check which library a
+// component in a given folder actually uses.
+extern "C" __attribute__((visibility("default"))) int novaflux_psy_probe(const char* entry_point, float a, float b,
+                                                                        short alt, float* result, char* message,
+                                                                        std::size_t message_size);

@@ -1,0 +1,113 @@
+// The twelve C entry points of libpsylib32.so: argument checks, the mapping of the caller's
+// units onto the Handbook's working units, and the call of the relation.
+//
+// Caller units: IP degF, grains of moisture per lb of dry air (7000 grains = 1 lb), Btu/lb,
+// lb/ft3; SI degC, g/kg, kJ/kg, kg/m3; the altitude in metres for both; relative humidity
+// results in percent, relative humidity arguments as a fraction.
+#include <cmath>
+
+#include "moist_air.hpp"
+#include "novaflux/psylib.h"
+#include "wet_bulb.hpp"
+
+namespace novaflux::psylib {
+namespace {
+
+// Humidity ratio of the caller per kg/kg (lb/lb) of the relations.
+template <class U>
+constexpr double humidity_scale();
+template <>
+constexpr double humidity_scale<Si>() { return 1000.0; }  // g/kg
+template <>
+constexpr double humidity_scale<Ip>() { return 7000.0; }  // grains/lb
+
+template <class U>
+double temperature_arg(float t) {
+  const double v = t;
+  return v < U::kMinTemperature ? U::kMinTemperature : (v > U::kMaxTemperature ? U::kMaxTemperature : v);
+}
+
+template <class U>
+double humidity_arg(float w) {
+  const double v = w / humidity_scale<U>();
+  return v < 0.0 ? 0.0 : (v > kMaxHumidityRatio ? kMaxHumidityRatio : v);
+}
+
+template <class U>
+float humidity_result(double w) {
+  const double v = w < 0.0 ? 0.0 : (w > kMaxHumidityRatio ? kMaxHumidityRatio : w);
+  return static_cast<float>(v * humidity_scale<U>());
+}
+
+bool any_nan(float a, float b) { return std::isnan(a) || std::isnan(b); }
+
+template <class U>
+float wet_bulb_entry(float t, float w, short alt) {
+  if (any_nan(t, w)) return PSYLIB_NO_VALUE;
+  return static_cast<float>(wet_bulb<U>(temperature_arg<U>(t), humidity_arg<U>(w), pressure_at_altitude<U>(alt)));
+}
+
+template <class U>
+float relative_humidity_entry(float t, float w, short alt) {
+  if (any_nan(t, w)) return PSYLIB_NO_VALUE;
+  return static_cast<float>(
+      100.0 * relative_humidity<U>(temperature_arg<U>(t), humidity_arg<U>(w), pressure_at_altitude<U>(alt)));
+}
+
+template <class U>
+float enthalpy_entry(float t, float w) {
+  if (any_nan(t, w)) return PSYLIB_NO_VALUE;
+  return static_cast<float>(enthalpy<U>(temperature_arg<U>(t), humidity_arg<U>(w)));
+}
+
+template <class U>
+float density_entry(float t, float w, short alt) {
+  if (any_nan(t, w)) return PSYLIB_NO_VALUE;
+  return static_cast<float>(density<U>(temperature_arg<U>(t), humidity_arg<U>(w), pressure_at_altitude<U>(alt)));
+}
+
+template <class U>
+float humidity_from_relative_humidity_entry(float t, float rh_fraction, short alt) {
+  if (any_nan(t, rh_fraction)) return PSYLIB_NO_VALUE;
+  const double phi = rh_fraction < 0.0f ? 0.0 : static_cast<double>(rh_fraction);
+  return humidity_result<U>(
+      humidity_ratio_from_relative_humidity<U>(temperature_arg<U>(t), phi, pressure_at_altitude<U>(alt)));
+}
+
+template <class U>
+float humidity_from_wet_bulb_entry(float t, float wet_bulb_t, short alt) {
+  if (any_nan(t, wet_bulb_t)) return PSYLIB_NO_VALUE;
+  return humidity_result<U>(humidity_ratio_from_wet_bulb<U>(temperature_arg<U>(t), temperature_arg<U>(wet_bulb_t),
+                                                            pressure_at_altitude<U>(alt)));
+}
+
+}  // namespace
+}  // namespace novaflux::psylib
+
+using novaflux::psylib::Ip;
+using novaflux::psylib::Si;
+namespace p = novaflux::psylib;
+
+// IP family: degF, grains/lb, Btu/lb, lb/ft3.
+extern "C" PSYLIB_API float LCWETBULB(float t, float w, short alt) { return p::wet_bulb_entry<Ip>(t, w, alt); }
+extern "C" PSYLIB_API float LCRH(float t, float w, short alt) { return p::relative_humidity_entry<Ip>(t, w, alt); }
+extern "C" PSYLIB_API float LCENTHALPY(float t, float w) { return p::enthalpy_entry<Ip>(t, w); }
+extern "C" PSYLIB_API float LCDENSITY(float t, float w, short alt) { return p::density_entry<Ip>(t, w, alt); }
+extern "C" PSYLIB_API float LCRHTOGR(float t, float rh_fraction, short alt) {
+  return p::humidity_from_relative_humidity_entry<Ip>(t, rh_fraction, alt);
+}
+extern "C" PSYLIB_API float LCWBTOGR(float t, float wet_bulb, short alt) {
+  return p::humidity_from_wet_bulb_entry<Ip>(t, wet_bulb, alt);
+}
+
+// SI family: degC, g/kg, kJ/kg, kg/m3.
+extern "C" PSYLIB_API float LCSI_WETBULB(float t, float w, short alt) { return p::wet_bulb_entry<Si>(t, w, alt); }
+extern "C" PSYLIB_API float LCSI_RH(float t, float w, short alt) { return p::relative_humidity_entry<Si>(t, w, alt); }
+extern "C" PSYLIB_API float LCSI_ENTHALPY(float t, float w) { return p::enthalpy_entry<Si>(t, w); }
+extern "C" PSYLIB_API float LCSI_DENSITY(float t, float w, short alt) { return p::density_entry<Si>(t, w, alt); }
+extern "C" PSYLIB_API float LCSI_RHTOGRAMS(float t, float rh_fraction, short alt) {
+  return p::humidity_from_relative_humidity_entry<Si>(t, rh_fraction, alt);
+}
+extern "C" PSYLIB_API float LCSI_WBTOGR(float t, float wet_bulb, short alt) {
+  return p::humidity_from_wet_bulb_entry<Si>(t, wet_bulb, alt);
+}

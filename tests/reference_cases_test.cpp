@@ -163,21 +163,7 @@ TEST(ReferenceCases, SiDesignDay) {
 TEST(ReferenceCases, IpDesignDay) {
   test_support::reset_thread_state();
   KivClass k;
-  k.put_KivunitSI(false);
-  k.KivinputSupplyAir = 8000;
-  k.KivinputReturnAir = 8000;
-  k.KivinputAltitude = 300;
-  k.KivinputLeakagePressureDifference = 0.8f;
-  k.KivinputOAUnitDBTWBT = true;
-  k.put_KivinputRAUnitDBTWBT(true);
-  k.KivinputOAS_DBT = 95;
-  k.KivinputOAS_WBT = 78;
-  k.KivinputOAW_DBT = 10;
-  k.KivinputOAW_WBT = 8;
-  k.KivinputRaS_DBT = 75;
-  k.KivinputRaS_WBT = 62.5;
-  k.KivinputRaW_DBT = 70;
-  k.KivinputRaW_WBT = 55;
+  test_support::set_ip_design_day(k);
   k.CalculateOutput();
   expect_outputs(k, kIp);
 }

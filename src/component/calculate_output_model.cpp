@@ -69,8 +69,7 @@ std::string model_label(int32_t id) {
 void CalculateOutputModel(KivClass& k) {
   RejectUnusableInputs(k);
   RunScope run;
-  k.KivOutErrorMsg = "";
-  k.KivOutErrorCode = 0;
+  ClearErrorState(k);
   SelectModel(k);
   LookupModelRecord(k);
 
@@ -104,9 +103,7 @@ void CalculateOutputModel(KivClass& k) {
   s.SelectedNetArea = number_text(*area);
   s.SelectedModelId = *model->modelid;
 
-  SummerPerformance(k);
-  ModelNameAndCassette(k);
-  WetBulbCopies(k);
+  RateSelectedModel(k);
   ActualAirflows(k);
   ActualPressureDrops(k);
 }

@@ -76,7 +76,15 @@ KivObject* kiv_create(void) {
 void kiv_destroy(KivObject* object) { delete object; }
 
 int kiv_put(KivObject* o, const char* name, double value) {
-  return guarded(o, [&] { novaflux::detail::write_number(o->object, property_or_throw(name), value); });
+  return guarded(o, [&] {
+    const auto& p = property_or_throw(name);
+    try {
+      novaflux::detail::write_number(o->object, p, value);
+    } catch (const novaflux::RunError& e) {
+      // "Overflow" alone does not tell a host which of its writes was refused.
+      throw novaflux::RunError(e.number(), "property " + std::string(p.name) + ": " + e.what());
+    }
+  });
 }
 
 int kiv_get(KivObject* o, const char* name, double* value) {

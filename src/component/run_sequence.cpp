@@ -91,15 +91,23 @@ void ActualPressureDrops(KivClass& k) {
   k.KivoutPDActualExhaustW = to_single(m.performance.ExhaustPressureDrop.to_number());
 }
 
-void CalculateOutput(KivClass& k) {
-  RejectUnusableInputs(k);
-  RunScope run;
+void ClearErrorState(KivClass& k) {
   k.KivOutErrorMsg = "";
   k.KivOutErrorCode = 0;
-  SelectModel(k);
+}
+
+void RateSelectedModel(KivClass& k) {
   SummerPerformance(k);
   ModelNameAndCassette(k);
   WetBulbCopies(k);
+}
+
+void CalculateOutput(KivClass& k) {
+  RejectUnusableInputs(k);
+  RunScope run;
+  ClearErrorState(k);
+  SelectModel(k);
+  RateSelectedModel(k);
   ClampAltitudeAndPressure(k);
   RoundAirflows(k);
   ActualAirflows(k);

@@ -77,6 +77,10 @@ double RefrigerationTons(double& h1, double h2, double v, double flow);
 // The run drivers.
 void CalculateOutput(KivClass& k);
 void CalculateOutputModel(KivClass& k);
+// The steps both drivers share: the cleared warnings at the start, and after the model is
+// fixed its performance, name and cassette data and the wet-bulb copies.
+void ClearErrorState(KivClass& k);
+void RateSelectedModel(KivClass& k);
 // The altitude clamp, atmospheric pressure and in-place airflow rounding of a full run.
 void ClampAltitudeAndPressure(KivClass& k);
 void RoundAirflows(KivClass& k);

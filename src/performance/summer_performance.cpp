@@ -21,22 +21,32 @@ bool selected_area_is_numeric(const ObjectState& s, double& area) {
   }
   return s.SelectedNetArea.is_text() && parse_double(s.SelectedNetArea.text(), area);
 }
+
+// The outdoor and exhaust airflows, then the face velocities on the selected wheel; false when
+// no model with a numeric area has been selected, and the step then does nothing more.
+bool face_velocities(KivClass& k) {
+  auto& s = fields(k);
+  DeriveOutdoorAndExhaustAir(k);
+  double area = 0.0;
+  if (!selected_area_is_numeric(s, area)) return false;
+  s.SaVelocityFpm = vb_round(checked_div(s.SupplyCfm, area), 0);
+  s.RaVelocityFpm = vb_round(checked_div(s.ReturnCfm, area), 0);
+  return true;
+}
+
+CurveKey curve_key(const char* table, KivClass& k) {
+  const auto& constants = module_state().constants;
+  return CurveKey{table, static_cast<double>(constants.RotorDepth), fields(k).SeriesCode,
+                  constants.PerfTypeCode};
+}
 }  // namespace
 
 void SummerPerformance(KivClass& k) {
+  if (!face_velocities(k)) return;
   auto& s = fields(k);
-  auto& m = module_state();
-  DeriveOutdoorAndExhaustAir(k);
-  double area = 0.0;
-  if (!selected_area_is_numeric(s, area)) return;
-
-  s.SaVelocityFpm = vb_round(checked_div(s.SupplyCfm, area), 0);
-  s.RaVelocityFpm = vb_round(checked_div(s.ReturnCfm, area), 0);
-
+  auto& p = module_state().performance;
   const Catalogue& catalogue = CurrentCatalogue();
-  const CurveKey key{"txlmastS", static_cast<double>(m.constants.RotorDepth), s.SeriesCode,
-                     m.constants.PerfTypeCode};
-  auto& p = m.performance;
+  const CurveKey key = curve_key("txlmastS", k);
   IgnoreErrors region;
   const std::array supply{CurveColumn{&CurveRow::efficiency, &p.SummerSupplyEfficiency},
                           CurveColumn{&CurveRow::sefficiency, &p.SummerSupplySEfficiency},
@@ -62,19 +72,11 @@ void SummerPerformance(KivClass& k) {
 }
 
 void WinterPerformance(KivClass& k) {
+  if (!face_velocities(k)) return;
   auto& s = fields(k);
-  auto& m = module_state();
-  DeriveOutdoorAndExhaustAir(k);
-  double area = 0.0;
-  if (!selected_area_is_numeric(s, area)) return;
-
-  s.SaVelocityFpm = vb_round(checked_div(s.SupplyCfm, area), 0);
-  s.RaVelocityFpm = vb_round(checked_div(s.ReturnCfm, area), 0);
-
+  auto& p = module_state().performance;
   const Catalogue& catalogue = CurrentCatalogue();
-  const CurveKey key{"txlmastW", static_cast<double>(m.constants.RotorDepth), s.SeriesCode,
-                     m.constants.PerfTypeCode};
-  auto& p = m.performance;
+  const CurveKey key = curve_key("txlmastW", k);
   IgnoreErrors region;
   const std::array supply{CurveColumn{&CurveRow::efficiency, &p.WinterSupplyEfficiency},
                           CurveColumn{&CurveRow::sefficiency, &p.WinterSupplySEfficiency},

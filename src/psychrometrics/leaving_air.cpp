@@ -34,6 +34,29 @@ AirState complete(double dbt, double w, bool supply, int unit, int16_t alt) {
   return s;
 }
 
+// The five published properties of a leaving state.
+struct Published {
+  bool supply;
+  double KivClass::*dbt, KivClass::*wbt, KivClass::*rh, KivClass::*abshum, KivClass::*enthalpy;
+};
+constexpr Published kSupplySummer{true, &KivClass::KivoutSaS_DBT, &KivClass::KivoutSaS_WBT, &KivClass::KivoutSaS_RH,
+                                  &KivClass::KivoutSaS_AbsHum, &KivClass::KivoutSaS_Enthalpy};
+constexpr Published kSupplyWinter{true, &KivClass::KivoutSaW_DBT, &KivClass::KivoutSaW_WBT, &KivClass::KivoutSaW_RH,
+                                  &KivClass::KivoutSaW_AbsHum, &KivClass::KivoutSaW_Enthalpy};
+constexpr Published kExhaustSummer{false, &KivClass::KivoutEaS_DBT, &KivClass::KivoutEaS_WBT, &KivClass::KivoutEaS_RH,
+                                   &KivClass::KivoutEaS_AbsHum, &KivClass::KivoutEaS_Enthalpy};
+constexpr Published kExhaustWinter{false, &KivClass::KivoutEaW_DBT, &KivClass::KivoutEaW_WBT, &KivClass::KivoutEaW_RH,
+                                   &KivClass::KivoutEaW_AbsHum, &KivClass::KivoutEaW_Enthalpy};
+
+// The supply humidity ratios are rounded to one decimal once more on the way out.
+void publish(KivClass& k, const AirState& state, const Published& to) {
+  k.*to.dbt = state.DBT;
+  k.*to.wbt = state.WBT;
+  k.*to.rh = state.RH;
+  k.*to.abshum = to.supply ? vb_round(state.AbsHum, 1) : state.AbsHum;
+  k.*to.enthalpy = state.Enthalpy;
+}
+
 }  // namespace
 
 void CondensationCheck(KivClass& k) {
@@ -69,30 +92,10 @@ void CondensationCheck(KivClass& k) {
       exhaust_leaving(ow.DBT, rw.DBT, p.WinterExhaustSEfficiency.to_number()),
       exhaust_leaving(ow.AbsHum, rw.AbsHum, p.WinterExhaustLEfficiency), false, unit, alt);
 
-  const AirState& ss = a.SupplySummerState;
-  k.KivoutSaS_DBT = ss.DBT;
-  k.KivoutSaS_WBT = ss.WBT;
-  k.KivoutSaS_RH = ss.RH;
-  k.KivoutSaS_AbsHum = vb_round(ss.AbsHum, 1);
-  k.KivoutSaS_Enthalpy = ss.Enthalpy;
-  const AirState& sw = a.SupplyWinterState;
-  k.KivoutSaW_DBT = sw.DBT;
-  k.KivoutSaW_WBT = sw.WBT;
-  k.KivoutSaW_RH = sw.RH;
-  k.KivoutSaW_AbsHum = vb_round(sw.AbsHum, 1);
-  k.KivoutSaW_Enthalpy = sw.Enthalpy;
-  const AirState& es = a.ExhaustSummerState;
-  k.KivoutEaS_DBT = es.DBT;
-  k.KivoutEaS_WBT = es.WBT;
-  k.KivoutEaS_RH = es.RH;
-  k.KivoutEaS_AbsHum = es.AbsHum;
-  k.KivoutEaS_Enthalpy = es.Enthalpy;
-  const AirState& ew = a.ExhaustWinterState;
-  k.KivoutEaW_DBT = ew.DBT;
-  k.KivoutEaW_WBT = ew.WBT;
-  k.KivoutEaW_RH = ew.RH;
-  k.KivoutEaW_AbsHum = ew.AbsHum;
-  k.KivoutEaW_Enthalpy = ew.Enthalpy;
+  publish(k, a.SupplySummerState, kSupplySummer);
+  publish(k, a.SupplyWinterState, kSupplyWinter);
+  publish(k, a.ExhaustSummerState, kExhaustSummer);
+  publish(k, a.ExhaustWinterState, kExhaustWinter);
 }
 
 }  // namespace novaflux::detail

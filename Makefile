@@ -1,13 +1,23 @@
 # Quick start on a fresh Debian machine:
 #   make demo   installs the packages, builds, and rates the sample design day
-#   make test   installs the packages, builds, and runs the whole test suite
+#   make test   installs the packages, builds, and runs the whole test suite, then the same
+#               suite under AddressSanitizer and UndefinedBehaviorSanitizer, a short run of
+#               each fuzz target and a few complete ratings under valgrind
 BUILD ?= build
 JOBS ?= 2
 APT_PACKAGES = build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 \
   nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev valgrind
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build demo test bench clean
+# The sanitizer tree: clang, -fsanitize=address,undefined, the libFuzzer targets built
+# alongside (fuzz/run.sh configures the same way, so nothing is built twice).
+ASAN_BUILD ?= $(BUILD)-asan
+ASAN_CMAKE = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DNOVAFLUX_SANITIZE=ON -DNOVAFLUX_FUZZ=ON
+FUZZ_SECONDS ?= 45
+VALGRIND = valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite
+
+.PHONY: deps build demo test test-sanitize fuzz valgrind bench clean
 
 deps:
 	@missing=""; for p in $(APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -25,6 +35,31 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
+	$(MAKE) --no-print-directory test-sanitize fuzz valgrind
+
+# The whole test suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer: any
+# report fails the test that caused it.
+test-sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja $(ASAN_CMAKE) >/dev/null
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=check_initialization_order=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(ASAN_BUILD) -j $(JOBS) --output-on-failure
+
+# Each libFuzzer target for FUZZ_SECONDS on its committed seed corpus (fuzz/corpus/).
+fuzz: deps
+	FUZZ_BUILD=$(ASAN_BUILD) JOBS=$(JOBS) fuzz/run.sh $(FUZZ_SECONDS)
+
+# Complete ratings of the normal build under valgrind: any memory error or definite leak fails.
+# The tool exits 2 for a rating that fails cleanly; valgrind's own status is 99.
+valgrind: build
+	@set -e; run() { echo "valgrind: $$*"; st=0; $(VALGRIND) "$$@" >/dev/null || st=$$?; \
+	  if [ $$st -ne 0 ] && [ $$st -ne 2 ]; then echo "valgrind: status $$st" >&2; exit 1; fi; }; \
+	run $(BUILD)/bin/novaflux rate examples/si_design_day.json; \
+	run $(BUILD)/bin/novaflux rate examples/ip_design_day.json --format table; \
+	run $(BUILD)/bin/novaflux rate examples/si_design_day.json --model TXL_1400_Q_480_Condensation; \
+	run $(BUILD)/bin/novaflux rate fuzz/corpus/rate_json/altitude_high.json; \
+	run $(BUILD)/bin/novaflux rate fuzz/corpus/rate_json/si_grains.json; \
+	run $(BUILD)/bin/c_api_c_test
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DNOVAFLUX_TESTS=OFF -DNOVAFLUX_BENCH=ON >/dev/null
@@ -32,4 +67,4 @@ bench: deps
 	@for b in $(BUILD)-bench/bin/*_bench; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD)-bench $(ASAN_BUILD)

@@ -1,0 +1,74 @@
+// Fuzz target: the input file of `novaflux rate`, taken the way the tool takes it. The text is
+// parsed as JSON and written into a new object; an object that names a model (KivinputModel)
+// is rated as `--model` rates it, any other with the model selection. The result is then
+// printed in both formats.
+//
+// What counts as a finding, beyond a crash, a hang or a sanitizer report:
+//   - a successful rating that publishes a NaN or an infinity in a numeric property;
+//   - a failed rating without a description;
+//   - a result that cannot be printed.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "common/run_error.hpp"
+#include "component/interface_table.hpp"
+#include "json_io.hpp"
+#include "novaflux/kiv_class.hpp"
+
+namespace {
+
+using novaflux::KivClass;
+namespace detail = novaflux::detail;
+
+[[noreturn]] void finding(const std::string& what) {
+  std::fprintf(stderr, "rate_json_fuzz: %s\n", what.c_str());
+  std::abort();
+}
+
+void check_outputs_finite(const KivClass& k) {
+  for (const auto& p : detail::properties()) {
+    double value = 0.0;
+    if (!detail::read_number(k, p, value)) continue;  // a variant holding text
+    if (!std::isfinite(value))
+      finding("successful rating left " + std::string(p.name) + " = " + std::to_string(value));
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const nlohmann::json input =
+      nlohmann::json::parse(data, data + size, /*callback=*/nullptr, /*allow_exceptions=*/false);
+  if (input.is_discarded()) return 0;  // the tool reports "not valid JSON"
+
+  KivClass k;
+  try {
+    novaflux::tool::apply_json(k, input);
+  } catch (const std::invalid_argument&) {
+    return 0;  // the tool reports the property and the defect
+  }
+
+  nlohmann::json error = nullptr;
+  const bool fixed_model = k.KivinputModel != novaflux::Modelall{};
+  try {
+    if (fixed_model) k.CalculateOutputModel();
+    else k.CalculateOutput();
+  } catch (const novaflux::RunError& e) {
+    if (std::string(e.what()).empty()) finding("run error " + std::to_string(e.code()) + " without a description");
+    error = {{"number", e.code()}, {"description", e.what()}};
+  }
+  if (error.is_null()) check_outputs_finite(k);
+
+  // Printing must succeed whatever the rating left behind.
+  const std::string json = novaflux::tool::result_json(k, error).dump(2);
+  const std::string table = novaflux::tool::result_table(k, error);
+  if (json.empty() || table.empty()) finding("empty printed result");
+  return 0;
+}

@@ -394,16 +394,20 @@ TEST(ReliabilityCatalogue, OddCellsGiveFiniteFiguresOrADescribedError) {
 
 // An infinity stored as a cassette dimension once reached the published outputs of a
 // "successful" rating; it is now a catalogue error naming the file and the cell.
-TEST(ReliabilityCatalogue, InfiniteCassetteFigureFailsNamingTheFileAndTheColumn) {
-  for (const char* column : {"dimH", "dimD", "drivemot", "Weight"}) {
-    SCOPED_TRACE(column);
+TEST(ReliabilityCatalogue, InfiniteCellFailsTheLoadNamingTableRowAndColumn) {
+  const std::pair<const char*, const char*> cells[] = {
+      {"dimension", "dimH"}, {"dimension", "dimD"},          {"dimension", "drivemot"},
+      {"dimension", "Weight"}, {"txlmastS", "efficiency"},   {"txlmastW", "pdroppa"},
+      {"modelmast", "netarearot"}, {"eatrvalue", "OACFwp"}};
+  for (const auto& [table, column] : cells) {
+    SCOPED_TRACE(std::string(table) + "." + column);
     TestCatalogue cat = TestCatalogue::sample();
-    cat.exec(std::string("UPDATE dimension SET ") + column + " = -9e999");
+    cat.exec(std::string("UPDATE ") + table + " SET " + column + " = -9e999");
     UseCatalogue use(cat.path());
     for (const char* method : {"CalculateOutput", "CalculateOutputModel"}) {
       const Rating r = rate(method);
       EXPECT_EQ(r.number, 3001) << method << ": " << describe(r);
-      EXPECT_EQ(r.error, "catalogue " + cat.path() + ": table dimension, column " + column +
+      EXPECT_EQ(r.error, "catalogue " + cat.path() + ": table " + table + ", row 1, column " + column +
                              " holds a number that is not finite");
       EXPECT_TRUE(r.all_finite);
     }

@@ -28,6 +28,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -348,21 +350,31 @@ Statement prepare_table(const std::string& path, sqlite3* db, const CatalogueTab
 // The cells of the current row, read left to right.
 class Cells {
 public:
-  explicit Cells(sqlite3_stmt* s) : s_(s) {}
+  Cells(sqlite3_stmt* s, const std::string& path, const CatalogueTable& table, size_t row)
+      : s_(s), path_(path), table_(table), row_(row) {}
 
-  // A numeric column: a number as it is, text as its leading number, Null empty.
+  // A numeric column: a number as it is, text as its leading number, Null empty. An infinity
+  // (or a text beyond the range of a double) is a defect of the file: no figure built on it
+  // could be published.
   Num num() {
     const int i = i_++;
+    double value = 0.0;
     switch (sqlite3_column_type(s_, i)) {
-      case SQLITE_INTEGER: return static_cast<double>(sqlite3_column_int64(s_, i));
-      case SQLITE_FLOAT: return sqlite3_column_double(s_, i);
+      case SQLITE_INTEGER: value = static_cast<double>(sqlite3_column_int64(s_, i)); break;
+      case SQLITE_FLOAT: value = sqlite3_column_double(s_, i); break;
       case SQLITE_NULL: return std::nullopt;
       default: {
         const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, i));
         const int n = sqlite3_column_bytes(s_, i);
-        return leading_number(std::string_view(p ? p : "", p ? size_t(n) : 0));
+        value = leading_number(std::string_view(p ? p : "", p ? size_t(n) : 0));
       }
     }
+    if (!std::isfinite(value) || std::fabs(value) >= std::numeric_limits<double>::max()) {
+      fail(path_, "table " + std::string(table_.name) + ", row " + std::to_string(row_) + ", column " +
+                      std::string(table_.columns[static_cast<size_t>(i)].name) +
+                      " holds a number that is not finite");
+    }
+    return value;
   }
 
   // A text column: text as it is, a number as its text, Null empty.
@@ -382,6 +394,9 @@ public:
 
 private:
   sqlite3_stmt* s_;
+  const std::string& path_;
+  const CatalogueTable& table_;
+  size_t row_;
   int i_ = 0;
 };
 
@@ -439,7 +454,7 @@ void read_table(const std::string& path, sqlite3* db, const CatalogueTable& tabl
     const int rc = sqlite3_step(s.stmt);
     if (rc == SQLITE_DONE) break;
     if (rc != SQLITE_ROW) fail_sqlite(path, db, rc, "reading table " + std::string(table.name));
-    Cells cells(s.stmt);
+    Cells cells(s.stmt, path, table, rows.size() + 1);
     read_row(cells, rows.emplace_back());
   }
 }

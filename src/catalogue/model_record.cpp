@@ -1,5 +1,4 @@
 // The range of models that suit the airflows, and the name and cassette data of the chosen one.
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -20,15 +19,6 @@ double number_or_fail(const Num& n) {
   return *n;
 }
 
-// A cassette figure as published: a Null reads as 0; a number that is not finite (an infinity
-// stored in the file) would reach the outputs unchecked, so it fails naming the file and cell.
-double cassette_figure(const Catalogue& catalogue, const Num& n, const char* column) {
-  const double value = n.value_or(0.0);
-  if (!std::isfinite(value))
-    throw RunError(ErrorNumber::Catalogue, "catalogue " + catalogue.path + ": table dimension, column " +
-                                               column + " holds a number that is not finite");
-  return value;
-}
 }  // namespace
 
 void LookupModelRecord(KivClass& k) {
@@ -100,11 +90,11 @@ void ModelNameAndCassette(KivClass& k) {
         row.type && *row.type == constants.ModelTypeCode && row.rotdepth &&
         *row.rotdepth == constants.RotorDepth) {
       // A Null dimension reads as 0 rather than failing the whole rating.
-      k.KivoutCassetteWidth = cassette_figure(catalogue, row.dimH, "dimH");
-      k.KivoutCassetteHight = cassette_figure(catalogue, row.dimH, "dimH");
-      k.KivoutCassetteDepth = cassette_figure(catalogue, row.dimD, "dimD");
-      k.KivoutCassetteDriveMoter = cassette_figure(catalogue, row.drivemot, "drivemot");
-      k.KivoutCassetteWeight = cassette_figure(catalogue, row.Weight, "Weight");
+      k.KivoutCassetteWidth = row.dimH.value_or(0.0);
+      k.KivoutCassetteHight = row.dimH.value_or(0.0);
+      k.KivoutCassetteDepth = row.dimD.value_or(0.0);
+      k.KivoutCassetteDriveMoter = row.drivemot.value_or(0.0);
+      k.KivoutCassetteWeight = row.Weight.value_or(0.0);
       break;
     }
   }

@@ -23,6 +23,7 @@
 #include <pthread.h>
 #include <sqlite3.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -647,8 +648,9 @@ struct ChangeWatch {
   std::vector<int> wds;            // each directory watch once
   bool covers_path = false;
 
-  uint64_t generation = 0;  // moves on every change of a watched name
-  bool broken = false;      // a directory watch ended: attach again
+  // Written under the registry's mutex, read without it on the fast path.
+  std::atomic<uint64_t> generation{0};  // moves on every change of a watched name
+  std::atomic<bool> broken{false};      // a directory watch ended: attach again
   // The snapshot last loaded through this watch, good while the generation and the file's
   // identity are those it was loaded at.
   std::weak_ptr<const Catalogue> snapshot;
@@ -723,7 +725,21 @@ public:
 
   // True when no watched name changed since the watch stood at `generation`. The fast path:
   // one read of the notification queue, no allocation when nothing happened.
+  //
+  // Most calls find the queue empty and need neither the mutex nor a read: the kernel queues
+  // the event of a change before the call that made it returns, so an empty queue seen while
+  // no other thread is draining it means no change since the last drain. Threads rating side
+  // by side thus never wait for each other here.
   bool unchanged(ChangeWatch& w, uint64_t generation) noexcept {
+    const uint64_t before = drain_seq_.load(std::memory_order_acquire);
+    if ((before & 1) == 0 && !forked_.load(std::memory_order_acquire) && fd_.load(std::memory_order_acquire) >= 0) {
+      int queued = -1;
+      if (::ioctl(fd_.load(std::memory_order_relaxed), FIONREAD, &queued) == 0 && queued == 0) {
+        const bool same = !w.broken.load(std::memory_order_acquire) &&
+                          w.generation.load(std::memory_order_acquire) == generation;
+        if (drain_seq_.load(std::memory_order_acquire) == before) return same;
+      }
+    }
     std::lock_guard lock(mutex_);
     if (forked_) reset_after_fork();
     drain();
@@ -817,6 +833,12 @@ private:
   // Reads every queued event; called with the mutex held.
   void drain() noexcept {
     if (fd_ < 0) return;
+    // Odd while events are taken off the queue and not yet counted (see unchanged()).
+    drain_seq_.fetch_add(1, std::memory_order_acq_rel);
+    struct Done {
+      std::atomic<uint64_t>& seq;
+      ~Done() { seq.fetch_add(1, std::memory_order_release); }
+    } done{drain_seq_};
     alignas(inotify_event) char buf[4096];
     for (;;) {
       const ssize_t n = ::read(fd_, buf, sizeof buf);
@@ -919,9 +941,10 @@ private:
   std::mutex mutex_;
   std::mutex graveyard_mutex_;  // taken after mutex_, or alone
   std::vector<std::pair<std::vector<int>, std::string>> graveyard_;
-  int fd_ = -1;
+  std::atomic<int> fd_{-1};
+  std::atomic<uint64_t> drain_seq_{0};
   bool unavailable_ = false;
-  bool forked_ = false;
+  std::atomic<bool> forked_{false};
   std::unordered_map<int, std::vector<std::weak_ptr<ChangeWatch>>> by_wd_;
   std::unordered_map<std::string, std::weak_ptr<ChangeWatch>> by_key_;
 };

@@ -21,6 +21,7 @@
 #include "common/run_error.hpp"
 #include "csv.hpp"
 #include "progress.hpp"
+#include "support/files.hpp"
 #include "support/run_fixture.hpp"
 
 namespace novaflux::tool {
@@ -371,20 +372,6 @@ TEST(Pipeline, TheFirstFailureOfAnyStageEndsTheRun) {
 // ---------------------------------------------------------------------------------------------
 // Output file
 
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "novaflux-batch-XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(path)) out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-  }
-};
 
 std::string file_text(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);

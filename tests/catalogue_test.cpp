@@ -20,6 +20,7 @@
 #include "catalogue/catalogue_builder.hpp"
 #include "common/module_state.hpp"
 #include "common/run_error.hpp"
+#include "support/files.hpp"
 #include "support/test_catalogue.hpp"
 
 using namespace novaflux;
@@ -30,18 +31,6 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Helpers
 
-std::string read_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return std::move(out).str();
-}
-
-void write_bytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-  ASSERT_TRUE(out.good()) << path;
-}
 
 // The RunError message of `action`, or "" (with a failure) when it does not throw one.
 std::string run_error_of(const std::function<void()>& action) {

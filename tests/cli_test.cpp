@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "support/files.hpp"
 
 namespace {
 
@@ -33,20 +34,7 @@ void write_file(const fs::path& p, const std::string& text) {
   std::ofstream(p, std::ios::binary) << text;
 }
 
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "novaflux-cli-XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(path)) out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-  }
-};
+using novaflux::TempDir;
 
 struct ToolRun {
   int status = -1;  // exit status, or 128 + signal

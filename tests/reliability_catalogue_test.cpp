@@ -28,6 +28,7 @@
 #include "component/interface_table.hpp"
 #include "novaflux/kiv.h"
 #include "psychrometrics/psy_binding.hpp"
+#include "support/files.hpp"
 #include "support/test_catalogue.hpp"
 
 namespace novaflux {
@@ -38,17 +39,6 @@ namespace fs = std::filesystem;
 // ---------------------------------------------------------------------------------------------
 // Files
 
-std::string read_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return std::move(out).str();
-}
-
-void write_bytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 // Puts new contents in place the way installers do: a new file renamed over the old one.
 void replace_by_rename(const std::string& path, const std::string& bytes) {

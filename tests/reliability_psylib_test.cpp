@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "novaflux/kiv.h"
+#include "support/files.hpp"
 #include "support/test_catalogue.hpp"
 
 namespace {
@@ -102,16 +103,8 @@ const bool kHostMode = [] {
 // ---------------------------------------------------------------------------------------------
 // The parent side
 
-std::string read_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return std::move(out).str();
-}
-
-void write_bytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using novaflux::read_bytes;
+using novaflux::write_bytes;
 
 std::string quote(const std::string& s) {
   std::string out = "'";

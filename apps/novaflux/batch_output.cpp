@@ -1,6 +1,7 @@
 #include "batch_output.hpp"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,7 +63,15 @@ BatchOutput::BatchOutput(const std::string& target) : target_(target) {
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
   if (name.empty()) throw std::runtime_error("output " + target + " names a folder, not a file");
   std::string pattern = folder + "." + name + ".partial-XXXXXX";
+  // A signal between creating the file and watching for signals would leave the file behind:
+  // hold the signals back until both are done (one that came meanwhile is delivered then).
+  sigset_t held, previous;
+  sigemptyset(&held);
+  for (int signal_number : kSignals) sigaddset(&held, signal_number);
+  pthread_sigmask(SIG_BLOCK, &held, &previous);
   const int fd = ::mkstemp(pattern.data());
+  if (fd >= 0) watch_signals(pattern);
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   if (fd < 0) throw std::runtime_error("cannot create " + pattern + ": " + error_text());
   temporary_ = pattern;
   // mkstemp makes the file private; the result gets the permissions of any new file.
@@ -73,10 +82,10 @@ BatchOutput::BatchOutput(const std::string& target) : target_(target) {
   if (!file_) {
     ::close(fd);
     ::unlink(temporary_.c_str());
+    unwatch_signals();
     throw std::runtime_error("cannot write " + temporary_ + ": " + error_text());
   }
   std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
-  watch_signals(temporary_);
 }
 
 BatchOutput::~BatchOutput() { discard(); }

@@ -18,7 +18,12 @@
 #include "common/run_error.hpp"
 #include "component/interface_table.hpp"
 #include "csv.hpp"
+#include "findings.hpp"
 #include "novaflux/kiv_class.hpp"
+
+namespace novaflux::fuzz {
+const char* const kTargetName = "batch_csv_fuzz";
+}  // namespace novaflux::fuzz
 
 namespace {
 
@@ -29,19 +34,8 @@ namespace tool = novaflux::tool;
 // Ratings per input: enough for a few rows to interact, few enough to keep inputs quick.
 constexpr int kMaxRows = 8;
 
-[[noreturn]] void finding(const std::string& what) {
-  std::fprintf(stderr, "batch_csv_fuzz: %s\n", what.c_str());
-  std::abort();
-}
-
-void check_outputs_finite(const KivClass& k) {
-  for (const auto& p : detail::properties()) {
-    double value = 0.0;
-    if (!detail::read_number(k, p, value)) continue;  // a variant holding text
-    if (!std::isfinite(value))
-      finding("successful rating left " + std::string(p.name) + " = " + std::to_string(value));
-  }
-}
+using novaflux::fuzz::check_outputs_finite;
+using novaflux::fuzz::finding;
 
 // The output must read back as CSV: the header, then one record per rating, all as wide.
 void check_output_reads_back(const std::string& output, size_t ratings) {

@@ -19,27 +19,21 @@
 
 #include "common/run_error.hpp"
 #include "component/interface_table.hpp"
+#include "findings.hpp"
 #include "json_io.hpp"
 #include "novaflux/kiv_class.hpp"
+
+namespace novaflux::fuzz {
+const char* const kTargetName = "rate_json_fuzz";
+}  // namespace novaflux::fuzz
 
 namespace {
 
 using novaflux::KivClass;
 namespace detail = novaflux::detail;
 
-[[noreturn]] void finding(const std::string& what) {
-  std::fprintf(stderr, "rate_json_fuzz: %s\n", what.c_str());
-  std::abort();
-}
-
-void check_outputs_finite(const KivClass& k) {
-  for (const auto& p : detail::properties()) {
-    double value = 0.0;
-    if (!detail::read_number(k, p, value)) continue;  // a variant holding text
-    if (!std::isfinite(value))
-      finding("successful rating left " + std::string(p.name) + " = " + std::to_string(value));
-  }
-}
+using novaflux::fuzz::check_outputs_finite;
+using novaflux::fuzz::finding;
 
 }  // namespace
 

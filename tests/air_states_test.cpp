@@ -129,12 +129,6 @@ TEST_F(EnteringAir, SupersaturatedHumidityRatioIsReplacedBySaturation) {
 
 // ---- Leaving air ----
 
-void set_entering(AirState& s, double dbt, double w) {
-  s = AirState{};
-  s.DBT = dbt;
-  s.AbsHum = w;
-}
-
 TEST(LeavingAir, SupplyWinterDryBulbKeepsItsSign) {
   test_support::reset_thread_state();
   KivClass k;

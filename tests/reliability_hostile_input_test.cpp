@@ -18,6 +18,7 @@
 
 #include "component/interface_table.hpp"
 #include "novaflux/kiv.h"
+#include "support/design_days.hpp"
 #include "support/test_catalogue.hpp"
 
 namespace novaflux {
@@ -30,13 +31,8 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 using Inputs = std::vector<std::pair<const char*, double>>;
 
-const Inputs kSiDay = {
-    {"KivunitSI", 1},         {"KivinputSupplyAir", 10000}, {"KivinputReturnAir", 9000},
-    {"KivinputAltitude", 200}, {"KivinputLeakagePressureDifference", 110},
-    {"KivinputOAUnitDBTRH", 1}, {"KivinputRAUnitDBTRH", 1}, {"KivinputOAS_DBT", 35},
-    {"KivinputOAS_RH", 40},   {"KivinputOAW_DBT", -10},    {"KivinputOAW_RH", 80},
-    {"KivinputRaS_DBT", 24},  {"KivinputRaS_RH", 50},      {"KivinputRaW_DBT", 21},
-    {"KivinputRaW_RH", 40},   {"KivinputModel", 66}};
+const Inputs kSiDay(std::begin(novaflux::test_support::kSiDesignDayByName),
+                   std::end(novaflux::test_support::kSiDesignDayByName));
 
 const Inputs kIpGrainsDay = {
     {"KivunitSI", 0},          {"KivinputSupplyAir", 8000}, {"KivinputReturnAir", 8000},

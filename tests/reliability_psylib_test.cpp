@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "novaflux/kiv.h"
+#include "support/design_days.hpp"
 #include "support/files.hpp"
 #include "support/test_catalogue.hpp"
 
@@ -47,14 +48,7 @@ constexpr const char* kHostVariable = "NOVAFLUX_RELIABILITY_PSY_HOST";
 
 void host_rate(const std::string& method) {
   KivObject* o = kiv_create();
-  const std::pair<const char*, double> inputs[] = {
-      {"KivunitSI", 1},        {"KivinputSupplyAir", 10000}, {"KivinputReturnAir", 9000},
-      {"KivinputAltitude", 200}, {"KivinputLeakagePressureDifference", 110},
-      {"KivinputOAUnitDBTRH", 1}, {"KivinputRAUnitDBTRH", 1}, {"KivinputOAS_DBT", 35},
-      {"KivinputOAS_RH", 40},  {"KivinputOAW_DBT", -10},    {"KivinputOAW_RH", 80},
-      {"KivinputRaS_DBT", 24}, {"KivinputRaS_RH", 50},      {"KivinputRaW_DBT", 21},
-      {"KivinputRaW_RH", 40},  {"KivinputModel", 66}};
-  for (const auto& [name, value] : inputs) kiv_put(o, name, value);
+  for (const auto& [name, value] : novaflux::test_support::kSiDesignDayByName) kiv_put(o, name, value);
   const int status = kiv_call(o, method.c_str());
   const int number = kiv_last_error_number(o);
   const std::string message = kiv_last_error(o);  // before a get clears it

@@ -25,7 +25,9 @@ void RejectUnusableInputs(const KivClass& k) {
   }
   // The air-state steps hand the altitude to the psychrometric library as a 16-bit number of
   // metres; one beyond that range could never be rated and must not be skipped silently.
-  if (!(std::nearbyint(k.KivinputAltitude) >= -32768 && std::nearbyint(k.KivinputAltitude) <= 32767)) {
+  try {
+    to_int16(k.KivinputAltitude);
+  } catch (const RunError&) {
     throw RunError(ErrorNumber::Overflow, "Overflow: input KivinputAltitude " +
                                               number_text(k.KivinputAltitude) +
                                               " m is outside -32768 .. 32767 m");

@@ -156,7 +156,9 @@ void EATRValue(KivClass& k) {
   if (bracket) {
     const LeakageRow* lower = first_row_at(catalogue, si, bracket->lower);
     const LeakageRow* upper = first_row_at(catalogue, si, static_cast<double>(bracket->upper));
-    if (lower && upper) {
+    // A bracket with one of its rows missing is interpolated from the row that exists, which
+    // FormulaInterpulation takes as it is.
+    if (lower || upper) {
       s.BracketSql = bracket->query;
       s.UpperStep = bracket->upper;
       s.LowerStepText = bracket->lower_text;
@@ -167,11 +169,6 @@ void EATRValue(KivClass& k) {
       k.KivoutLeakageEatr = s.InterpolatedEatr;
       k.KivoutLeakageOacf = s.InterpolatedOacf;
       k.KivoutLeakagePurgeAngle = s.InterpolatedPurgeAngle;
-      return;
-    }
-    // One step of the bracket missing from the table: the step that exists stands for both.
-    if (lower || upper) {
-      publish_row(k, lower ? *lower : *upper, region);
       return;
     }
   }

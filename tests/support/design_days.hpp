@@ -1,5 +1,7 @@
 #pragma once
 // The two design days the examples, tests and benchmarks rate: inputs only, no test framework.
+#include <utility>
+
 #include "novaflux/kiv_class.hpp"
 
 namespace novaflux::test_support {
@@ -40,5 +42,15 @@ inline void set_ip_design_day(KivClass& k) {
   k.KivinputRaW_DBT = 70;
   k.KivinputRaW_WBT = 55;
 }
+
+// The SI design day at 200 m and 110 Pa with model 66 requested, as property names and values
+// for tests that drive the C interface.
+inline constexpr std::pair<const char*, double> kSiDesignDayByName[] = {
+    {"KivunitSI", 1},          {"KivinputSupplyAir", 10000}, {"KivinputReturnAir", 9000},
+    {"KivinputAltitude", 200}, {"KivinputLeakagePressureDifference", 110},
+    {"KivinputOAUnitDBTRH", 1}, {"KivinputRAUnitDBTRH", 1}, {"KivinputOAS_DBT", 35},
+    {"KivinputOAS_RH", 40},    {"KivinputOAW_DBT", -10},     {"KivinputOAW_RH", 80},
+    {"KivinputRaS_DBT", 24},   {"KivinputRaS_RH", 50},       {"KivinputRaW_DBT", 21},
+    {"KivinputRaW_RH", 40},    {"KivinputModel", 66}};
 
 }  // namespace novaflux::test_support

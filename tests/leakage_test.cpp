@@ -65,6 +65,10 @@ INSTANTIATE_TEST_SUITE_P(
         // IP 2.6 lies in the 2.5 .. 2.75 bracket: 5.0 + 1.0 x 0.4.
         LeakageCase{"ip_bracket", false, false, 2.6f, 5.4f, 1.34f, 11},
         LeakageCase{"ip_exact", false, false, 0.4f, 1.0f, 1.05f, 5},
+        // Upper steps that are not exact singles still find their row: 0.5 + 0.5 x 0.2 / 0.4,
+        // 1.00 + 0.05 x 0.5; and 2.0 + 0.5 x 0.1 / 0.3, 1.10 + 0.02 / 3.
+        LeakageCase{"ip_upper_step_0_4", false, false, 0.2f, 0.75f, 1.025f, 5},
+        LeakageCase{"ip_upper_step_0_8", false, false, 0.6f, 2.17f, 1.107f, 6},
         // 300 Pa is a step the table lacks: the nearest existing step, 200 and 400 are
         // equidistant, so the lower one.
         LeakageCase{"missing_step", true, false, 300, 2.5f, 1.12f, 6},
@@ -75,6 +79,53 @@ INSTANTIATE_TEST_SUITE_P(
         LeakageCase{"below_table", true, false, -20, 0.5f, 1.00f, 4},
         LeakageCase{"ip_above_table", false, false, 3.2f, 7.0f, 1.50f, 12}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Every bracket of the shipped catalogue, both wheels, at its midpoint: the figures lie halfway
+// between the two rows (within the rounding to 2 and 3 decimals of the midpoint and results).
+TEST(Leakage, EveryBracketOfTheShippedCatalogueFindsBothRows) {
+  struct Step { double p, eatr_wp, oacf_wp, eatr_wop, oacf_wop; };
+  // data/catalogue/eatrvalue.csv
+  const Step ip[] = {{0, 2.31, 1.000, 2.31, 1.000},  {0.4, 0.77, 1.060, 2.10, 1.037},
+                     {0.5, 0.76, 1.064, 2.06, 1.041}, {0.8, 0.71, 1.075, 1.93, 1.052},
+                     {1.2, 0.63, 1.088, 1.78, 1.064}, {1.6, 0.43, 1.105, 1.65, 1.074},
+                     {2, 0.30, 1.121, 1.53, 1.083},   {2.5, 0.20, 1.138, 1.41, 1.092},
+                     {2.75, 0.15, 1.148, 1.34, 1.098}, {3, 0.13, 1.155, 1.30, 1.101}};
+  const Step si[] = {{0, 2.31, 1.000, 2.31, 1.000},   {50, 0.85, 1.048, 2.20, 1.026},
+                     {100, 0.77, 1.060, 2.10, 1.037}, {125, 0.76, 1.064, 2.06, 1.041},
+                     {200, 0.71, 1.075, 1.93, 1.052}, {300, 0.63, 1.088, 1.78, 1.064},
+                     {400, 0.43, 1.105, 1.65, 1.074}, {500, 0.30, 1.121, 1.53, 1.083},
+                     {600, 0.21, 1.135, 1.43, 1.091}, {700, 0.15, 1.148, 1.34, 1.098},
+                     {750, 0.13, 1.155, 1.30, 1.101}};
+  test_support::reset_thread_state();
+  const auto check = [](bool unit_si, const Step* steps, size_t n) {
+    for (size_t i = 0; i + 1 < n; ++i) {
+      const Step& a = steps[i];
+      const Step& b = steps[i + 1];
+      for (const bool without : {false, true}) {
+        KivClass k;
+        k.put_KivunitSI(unit_si);
+        k.put_KivPurgeWithout(without);
+        k.KivinputLeakagePressureDifference = static_cast<float>((a.p + b.p) / 2);
+        k.EATRValue();
+        SCOPED_TRACE(std::to_string(a.p) + " .. " + std::to_string(b.p) + (without ? " without purge" : ""));
+        EXPECT_NEAR(k.KivoutLeakageEatr, without ? (a.eatr_wop + b.eatr_wop) / 2 : (a.eatr_wp + b.eatr_wp) / 2, 0.011);
+        EXPECT_NEAR(k.KivoutLeakageOacf, without ? (a.oacf_wop + b.oacf_wop) / 2 : (a.oacf_wp + b.oacf_wp) / 2, 0.0011);
+      }
+    }
+  };
+  check(false, ip, std::size(ip));
+  check(true, si, std::size(si));
+
+  // IP, no purge sector, 0.379 in. w.g.: 0.38 in the 0 .. 0.4 bracket, 2.31 - 0.21 x 0.95 and
+  // 1.000 + 0.037 x 0.95.
+  KivClass k;
+  k.put_KivunitSI(false);
+  k.put_KivPurgeWithout(true);
+  k.KivinputLeakagePressureDifference = 0.379f;
+  k.EATRValue();
+  EXPECT_FLOAT_EQ(k.KivoutLeakageEatr, 2.11f);
+  EXPECT_FLOAT_EQ(k.KivoutLeakageOacf, 1.035f);
+}
 
 TEST(Leakage, OutsideTheTableNeverReusesAnEarlierBracket) {
   TestCatalogue cat = leakage_catalogue();

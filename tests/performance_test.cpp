@@ -155,6 +155,9 @@ INSTANTIATE_TEST_SUITE_P(
         EffectivenessCase{"ratio_0_8_return_smaller", 1000, 800, 70, 70, 76.75, 61.4, 0},
         // R = 0.84: factor 0.929.
         EffectivenessCase{"ratio_0_84", 840, 1000, 70, 70, 75.35, 63.29, 0},
+        // R = 0.75: Round(0.871 + 0.041 x 0.5, 3) = 0.892 from the tabulated decimals (their
+        // single-precision values would give 0.891); 70 / 0.892 = 78.48, 0.75 x 78.48 = 58.86.
+        EffectivenessCase{"ratio_0_75_factor_from_decimals", 750, 1000, 70, 70, 78.48, 58.86, 0},
         // R = 0.8437 is rounded to 0.844, which is also the multiplier: factor 0.931.
         EffectivenessCase{"ratio_rounded", 843.7, 1000, 70, 70, 75.19, 63.46, 0},
         // R = 0.4: factor extrapolated to 0.756, with code 6.

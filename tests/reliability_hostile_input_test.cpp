@@ -105,7 +105,7 @@ constexpr const char* kMethods[] = {"CalculateOutput", "CalculateOutputModel", "
 enum class Expect {
   Sound,           // any sound outcome
   Completes,       // a completed rating, all figures finite
-  NotFinite,       // CalculateOutput(Model) fail with 3200 naming the property
+  Refused,         // CalculateOutput(Model) fail with 3200 naming the property
   AltitudeRange,   // CalculateOutput(Model) fail with an overflow naming the altitude
 };
 
@@ -119,19 +119,23 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"nan_airflow", false, {{"KivinputSupplyAir", kNaN}}, {}, Expect::NotFinite, "KivinputSupplyAir"},
-    {"inf_airflow", false, {{"KivinputReturnAir", kInf}}, {}, Expect::NotFinite, "KivinputReturnAir"},
-    {"minus_inf_temperature", false, {{"KivinputOAW_DBT", -kInf}}, {}, Expect::NotFinite, "KivinputOAW_DBT"},
-    {"nan_humidity", true, {{"KivinputRaS_GR", kNaN}}, {}, Expect::NotFinite, "KivinputRaS_GR"},
-    {"nan_single", false, {{"KivinputMassflowSs", kNaN}}, {}, Expect::NotFinite, "KivinputMassflowSs"},
-    {"inf_pressure_difference", false, {{"KivinputLeakagePressureDifference", kInf}}, {}, Expect::NotFinite,
+    {"nan_airflow", false, {{"KivinputSupplyAir", kNaN}}, {}, Expect::Refused, "KivinputSupplyAir"},
+    {"inf_airflow", false, {{"KivinputReturnAir", kInf}}, {}, Expect::Refused, "KivinputReturnAir"},
+    {"minus_inf_temperature", false, {{"KivinputOAW_DBT", -kInf}}, {}, Expect::Refused, "KivinputOAW_DBT"},
+    {"nan_humidity", true, {{"KivinputRaS_GR", kNaN}}, {}, Expect::Refused, "KivinputRaS_GR"},
+    {"nan_single", false, {{"KivinputMassflowSs", kNaN}}, {}, Expect::Refused, "KivinputMassflowSs"},
+    {"inf_pressure_difference", false, {{"KivinputLeakagePressureDifference", kInf}}, {}, Expect::Refused,
      "KivinputLeakagePressureDifference"},
     {"zero_airflows", false, {{"KivinputSupplyAir", 0}, {"KivinputReturnAir", 0}}},
     {"zero_supply", false, {{"KivinputSupplyAir", 0}}},
-    {"negative_airflows", false, {{"KivinputSupplyAir", -10000}, {"KivinputReturnAir", -9000}}},
-    {"negative_return", true, {{"KivinputReturnAir", -1}}},
+    {"negative_airflows", false, {{"KivinputSupplyAir", -10000}, {"KivinputReturnAir", -9000}}, {}, Expect::Refused,
+     "KivinputSupplyAir"},
+    {"negative_return", true, {{"KivinputReturnAir", -1}}, {}, Expect::Refused, "KivinputReturnAir"},
+    {"negative_airflow_unused_in_mass_flow_mode", false,
+     {{"KivinputMassflowCfm", 1}, {"KivinputMassflowSs", 12000}, {"KivinputMassflowEs", 10800}, {"KivinputSupplyAir", -5}},
+     {}, Expect::Completes},
     {"huge_airflow", false, {{"KivinputSupplyAir", 1e308}}},
-    {"huge_negative_airflow", false, {{"KivinputReturnAir", -1e308}}},
+    {"huge_negative_airflow", false, {{"KivinputReturnAir", -1e308}}, {}, Expect::Refused, "KivinputReturnAir"},
     {"denormal_airflow", false, {{"KivinputSupplyAir", 4.9e-324}}},
     {"altitude_plus_million", false, {{"KivinputAltitude", 1e6}}, {}, Expect::AltitudeRange, "KivinputAltitude"},
     {"altitude_minus_million", true, {{"KivinputAltitude", -1e6}}, {}, Expect::AltitudeRange, "KivinputAltitude"},
@@ -165,7 +169,8 @@ const Case kCases[] = {
     {"pressure_difference_beyond_single", false, {{"KivinputLeakagePressureDifference", 1e39}}},
     {"pressure_difference_negative", true, {{"KivinputLeakagePressureDifference", -5}}},
     {"pressure_difference_huge_single", false, {{"KivinputLeakagePressureDifference", 3e38}}},
-    {"mass_flows", false, {{"KivinputMassflowCfm", 1}, {"KivinputMassflowSs", -1e30f}, {"KivinputMassflowEs", 0}}},
+    {"mass_flows", false, {{"KivinputMassflowCfm", 1}, {"KivinputMassflowSs", -1e30f}, {"KivinputMassflowEs", 0}}, {},
+     Expect::Refused, "KivinputMassflowSs"},
     {"text_airflow", false, {}, {{"KivinputSupplyAir", "ten thousand"}}},
     {"text_empty", false, {}, {{"KivinputAltitude", ""}}},
     {"text_overflowing_number", false, {}, {{"KivinputReturnAir", "1e400"}}},
@@ -192,7 +197,7 @@ TEST_P(ReliabilityHostile, ThroughTheCInterface) {
       case Expect::Completes:
         EXPECT_EQ(o.status, 0) << o.error;
         break;
-      case Expect::NotFinite:
+      case Expect::Refused:
         if (!full_run) break;
         EXPECT_EQ(o.number, 3200) << o.error;
         EXPECT_NE(o.error.find(c.property), std::string::npos) << o.error;
@@ -250,8 +255,9 @@ TEST(ReliabilityHostileMatrix, EveryInputWithEveryHostileNumber) {
           ++runs;
           if (o.status == 0) ++completed;
           if (o.status != 0 && o.number == 3200) {
-            // Only a NaN or an infinity is "not a finite number", and the message names it.
-            EXPECT_FALSE(std::isfinite(v)) << o.error;
+            // Only a NaN, an infinity or a negative airflow is refused, and the message names it.
+            const bool airflow = name == "KivinputSupplyAir" || name == "KivinputReturnAir";
+            EXPECT_TRUE(!std::isfinite(v) || (airflow && v < 0)) << o.error;
             EXPECT_NE(o.error.find(name), std::string::npos) << o.error;
           }
         }
@@ -306,7 +312,7 @@ const ToolCase kToolCases[] = {
     {"text_for_number", R"({"KivinputSupplyAir": "NaN"})", "", 1, 0},
     {"number_beyond_double", R"({"KivinputSupplyAir": 1e400})", "", 1, 0},
     {"huge_airflow", R"({"KivinputSupplyAir": 1e308})", "", 2, 6},
-    {"negative_airflows", R"({"KivinputSupplyAir": -5000, "KivinputReturnAir": -1})", "", 0, 0},
+    {"negative_airflows", R"({"KivinputSupplyAir": -5000, "KivinputReturnAir": -1})", "", 2, 3200},
     {"zero_airflows", R"({"KivinputSupplyAir": 0, "KivinputReturnAir": 0})", "", 0, 0},
     {"altitude_plus_million", R"({"KivinputAltitude": 1000000})", "", 2, 6},
     {"altitude_minus_million", R"({"KivinputAltitude": -1000000})", "--model 66", 2, 6},

@@ -23,6 +23,23 @@ void RejectUnusableInputs(const KivClass& k) {
                          ")");
     }
   }
+  // A negative airflow has no physical meaning and would be rated into nonsense (a leaving
+  // air hotter than either stream, a negative pressure drop). Only the inputs of the airflow
+  // mode in use are judged; zero stays allowed and is reported by the run's warnings.
+  const auto reject_negative = [](const char* name, double value) {
+    if (value < 0) {
+      throw RunError(ErrorNumber::BadInput, "input " + std::string(name) + " is negative (" +
+                                                number_text(value) +
+                                                "); an airflow must be zero or more");
+    }
+  };
+  if (k.KivinputMassflowCfm) {
+    reject_negative("KivinputMassflowSs", k.KivinputMassflowSs);
+    reject_negative("KivinputMassflowEs", k.KivinputMassflowEs);
+  } else {
+    reject_negative("KivinputSupplyAir", k.KivinputSupplyAir);
+    reject_negative("KivinputReturnAir", k.KivinputReturnAir);
+  }
   // The air-state steps hand the altitude to the psychrometric library as a 16-bit number of
   // metres; one beyond that range could never be rated and must not be skipped silently.
   try {

@@ -14,15 +14,15 @@ namespace {
 
 struct FactorRow {
   double ratio;
-  float factor;
+  double factor;  // as tabulated; held as a single once chosen
 };
 // Correction factor against the flow ratio, from the top down.
-constexpr std::array<FactorRow, 6> kFactors{{{1.0, 1.0f},
-                                             {0.9, 0.955f},
-                                             {0.8, 0.912f},
-                                             {0.7, 0.871f},
-                                             {0.6, 0.832f},
-                                             {0.5, 0.794f}}};
+constexpr std::array<FactorRow, 6> kFactors{{{1.0, 1.0},
+                                             {0.9, 0.955},
+                                             {0.8, 0.912},
+                                             {0.7, 0.871},
+                                             {0.6, 0.832},
+                                             {0.5, 0.794}}};
 constexpr double kCap = 97;
 
 void divide_and_round(Variant& efficiency, float factor) {
@@ -50,7 +50,7 @@ void EffectivenessCalculate(KivClass& k, bool publish_outputs) {
     bool on_row = false;
     for (size_t i = 1; i < kFactors.size(); ++i) {
       if (r == kFactors[i].ratio) {
-        f = kFactors[i].factor;
+        f = static_cast<float>(kFactors[i].factor);
         on_row = true;
       }
     }
@@ -59,10 +59,10 @@ void EffectivenessCalculate(KivClass& k, bool publish_outputs) {
         const FactorRow& lower = kFactors[i];
         const FactorRow& upper = kFactors[i - 1];
         if (lower.ratio < r && r < upper.ratio) {
-          // Rounds r to 3 decimals in place; the rounded ratio is used from here on.
-          f = to_single(LinearInterpolate3(lower.ratio, upper.ratio,
-                                           static_cast<double>(lower.factor),
-                                           static_cast<double>(upper.factor), r));
+          // Rounds r to 3 decimals in place; the rounded ratio is used from here on. The
+          // factors enter as the decimals of the table, only the result is a single.
+          f = to_single(LinearInterpolate3(lower.ratio, upper.ratio, lower.factor,
+                                           upper.factor, r));
         }
       }
     }

@@ -21,33 +21,33 @@ namespace {
 struct Bracket {
   bool si;
   const char* lower_text;
-  double lower;
-  float upper;
+  double lower;  // the steps as the query writes them; the catalogue rows are found by these
+  double upper;
   const char* query;
 };
 
 // The pressure steps of the leakage table and the query that selects the two rows around a
 // pressure difference. The steps are not evenly spaced.
 constexpr std::array<Bracket, 19> kBrackets{{
-    {false, "0", 0, 0.4f, "select * from eatrvalue where val(Pressure_Differentialin)=0 or val(Pressure_Differentialin)=0.4 "},
-    {false, "0.4", 0.4, 0.5f, "select * from eatrvalue where val(Pressure_Differentialin)=0.4 or val(Pressure_Differentialin)=0.5 "},
-    {false, "0.5", 0.5, 0.8f, "select * from eatrvalue where val(Pressure_Differentialin)=0.5 or val(Pressure_Differentialin)=0.8 "},
-    {false, "0.8", 0.8, 1.2f, "select * from eatrvalue where val(Pressure_Differentialin)=0.8 or val(Pressure_Differentialin)=1.2 "},
-    {false, "1.2", 1.2, 1.6f, "select * from eatrvalue where val(Pressure_Differentialin)=1.2 or val(Pressure_Differentialin)=1.6 "},
-    {false, "1.6", 1.6, 2.0f, "select * from eatrvalue where val(Pressure_Differentialin)=1.6 or val(Pressure_Differentialin)=2 "},
-    {false, "2", 2.0, 2.5f, "select * from eatrvalue where val(Pressure_Differentialin)=2 or val(Pressure_Differentialin)=2.5 "},
-    {false, "2.5", 2.5, 2.75f, "select * from eatrvalue where val(Pressure_Differentialin)=2.5 or val(Pressure_Differentialin)=2.75 "},
-    {false, "2.75", 2.75, 3.0f, "select * from eatrvalue where val(Pressure_Differentialin)=2.75 or val(Pressure_Differentialin)=3 "},
-    {true, "0", 0, 50.0f, "select * from eatrvalue where val(Pressure_Differential)=0 or val(Pressure_Differential)=50 "},
-    {true, "50", 50, 100.0f, "select * from eatrvalue where val(Pressure_Differential)=50 or val(Pressure_Differential)=100 "},
-    {true, "100", 100, 125.0f, "select * from eatrvalue where val(Pressure_Differential)=100 or val(Pressure_Differential)=125 "},
-    {true, "125", 125, 200.0f, "select * from eatrvalue where val(Pressure_Differential)=125 or val(Pressure_Differential)=200 "},
-    {true, "200", 200, 300.0f, "select * from eatrvalue where val(Pressure_Differential)=200 or val(Pressure_Differential)=300 "},
-    {true, "300", 300, 400.0f, "select * from eatrvalue where val(Pressure_Differential)=300 or val(Pressure_Differential)=400 "},
-    {true, "400", 400, 500.0f, "select * from eatrvalue where val(Pressure_Differential)=400 or val(Pressure_Differential)=500 "},
-    {true, "500", 500, 600.0f, "select * from eatrvalue where val(Pressure_Differential)=500 or val(Pressure_Differential)=600 "},
-    {true, "600", 600, 700.0f, "select * from eatrvalue where val(Pressure_Differential)=600 or val(Pressure_Differential)=700 "},
-    {true, "700", 700, 750.0f, "select * from eatrvalue where val(Pressure_Differential)=700 or val(Pressure_Differential)=750 "},
+    {false, "0", 0, 0.4, "select * from eatrvalue where val(Pressure_Differentialin)=0 or val(Pressure_Differentialin)=0.4 "},
+    {false, "0.4", 0.4, 0.5, "select * from eatrvalue where val(Pressure_Differentialin)=0.4 or val(Pressure_Differentialin)=0.5 "},
+    {false, "0.5", 0.5, 0.8, "select * from eatrvalue where val(Pressure_Differentialin)=0.5 or val(Pressure_Differentialin)=0.8 "},
+    {false, "0.8", 0.8, 1.2, "select * from eatrvalue where val(Pressure_Differentialin)=0.8 or val(Pressure_Differentialin)=1.2 "},
+    {false, "1.2", 1.2, 1.6, "select * from eatrvalue where val(Pressure_Differentialin)=1.2 or val(Pressure_Differentialin)=1.6 "},
+    {false, "1.6", 1.6, 2.0, "select * from eatrvalue where val(Pressure_Differentialin)=1.6 or val(Pressure_Differentialin)=2 "},
+    {false, "2", 2.0, 2.5, "select * from eatrvalue where val(Pressure_Differentialin)=2 or val(Pressure_Differentialin)=2.5 "},
+    {false, "2.5", 2.5, 2.75, "select * from eatrvalue where val(Pressure_Differentialin)=2.5 or val(Pressure_Differentialin)=2.75 "},
+    {false, "2.75", 2.75, 3.0, "select * from eatrvalue where val(Pressure_Differentialin)=2.75 or val(Pressure_Differentialin)=3 "},
+    {true, "0", 0, 50.0, "select * from eatrvalue where val(Pressure_Differential)=0 or val(Pressure_Differential)=50 "},
+    {true, "50", 50, 100.0, "select * from eatrvalue where val(Pressure_Differential)=50 or val(Pressure_Differential)=100 "},
+    {true, "100", 100, 125.0, "select * from eatrvalue where val(Pressure_Differential)=100 or val(Pressure_Differential)=125 "},
+    {true, "125", 125, 200.0, "select * from eatrvalue where val(Pressure_Differential)=125 or val(Pressure_Differential)=200 "},
+    {true, "200", 200, 300.0, "select * from eatrvalue where val(Pressure_Differential)=200 or val(Pressure_Differential)=300 "},
+    {true, "300", 300, 400.0, "select * from eatrvalue where val(Pressure_Differential)=300 or val(Pressure_Differential)=400 "},
+    {true, "400", 400, 500.0, "select * from eatrvalue where val(Pressure_Differential)=400 or val(Pressure_Differential)=500 "},
+    {true, "500", 500, 600.0, "select * from eatrvalue where val(Pressure_Differential)=500 or val(Pressure_Differential)=600 "},
+    {true, "600", 600, 700.0, "select * from eatrvalue where val(Pressure_Differential)=600 or val(Pressure_Differential)=700 "},
+    {true, "700", 700, 750.0, "select * from eatrvalue where val(Pressure_Differential)=700 or val(Pressure_Differential)=750 "},
 }};
 
 const Num& step_of(const LeakageRow& row, bool si) {
@@ -155,12 +155,13 @@ void EATRValue(KivClass& k) {
 
   if (bracket) {
     const LeakageRow* lower = first_row_at(catalogue, si, bracket->lower);
-    const LeakageRow* upper = first_row_at(catalogue, si, static_cast<double>(bracket->upper));
+    const LeakageRow* upper = first_row_at(catalogue, si, bracket->upper);
     // A bracket with one of its rows missing is interpolated from the row that exists, which
     // FormulaInterpulation takes as it is.
     if (lower || upper) {
       s.BracketSql = bracket->query;
-      s.UpperStep = bracket->upper;
+      // The upper step reaches the interpolation as a single, 0.4000000059604645 for 0.4.
+      s.UpperStep = static_cast<float>(bracket->upper);
       s.LowerStepText = bracket->lower_text;
       Variant x1 = s.LowerStepText;
       Variant x2 = static_cast<double>(s.UpperStep);

@@ -20,14 +20,19 @@ constexpr ExplicitAccessor kPurgeWithout{
 constexpr ExplicitAccessor kUnitSI{[](const KivClass& k) { return k.get_KivunitSI(); },
                                    [](KivClass& k, bool v) { k.put_KivunitSI(v); }};
 
-#define NOVAFLUX_PROPERTY_ROW(name, ctype, atype, dispid, role) \
-  PropertyInfo{#name, static_cast<int32_t>(dispid), PropType::atype, Role::role, false, &KivClass::name},
+#define NOVAFLUX_PROPERTY_ROW(name, ctype, atype, dispid, role, quantity, meaning)               \
+  PropertyInfo{#name,      static_cast<int32_t>(dispid), PropType::atype, Role::role, false, \
+               &KivClass::name, Quantity::quantity,  meaning},
 
 const PropertyInfo kProperties[] = {
     NOVAFLUX_DATA_PROPERTIES(NOVAFLUX_PROPERTY_ROW)
-    PropertyInfo{"KivinputRAUnitDBTWBT", 0, PropType::Boolean, Role::InOut, true, kRAUnitDBTWBT},
-    PropertyInfo{"KivPurgeWithout", 0x68030002, PropType::Boolean, Role::In, true, kPurgeWithout},
-    PropertyInfo{"KivunitSI", 0x68030000, PropType::Boolean, Role::In, true, kUnitSI},
+    PropertyInfo{"KivinputRAUnitDBTWBT", 0, PropType::Boolean, Role::InOut, true, kRAUnitDBTWBT,
+                 Quantity::None,
+                 "return-air input mode flag: dry bulb + wet bulb (the interface's default member)"},
+    PropertyInfo{"KivPurgeWithout", 0x68030002, PropType::Boolean, Role::In, true, kPurgeWithout,
+                 Quantity::None, "True: the wheel has no purge sector"},
+    PropertyInfo{"KivunitSI", 0x68030000, PropType::Boolean, Role::In, true, kUnitSI,
+                 Quantity::None, "True: SI units; False: IP units"},
 };
 #undef NOVAFLUX_PROPERTY_ROW
 
@@ -106,7 +111,10 @@ std::string build_describe_json() {
     j += "    {\"name\": " + quoted(p.name) + ", \"dispid\": " + std::to_string(p.dispid) +
          ", \"dispidHex\": " + quoted(hex(p.dispid)) + ", \"type\": " + quoted(type_name(p.type)) +
          ", \"role\": " + quoted(role_name(p.role)) + ", \"kind\": " +
-         quoted(p.is_explicit ? "explicit" : "data") + "}";
+         quoted(p.is_explicit ? "explicit" : "data") + ", \"quantity\": " +
+         quoted(quantity_name(p.quantity)) + ", \"unitSI\": " +
+         quoted(unit_text(p.quantity, true)) + ", \"unitIP\": " +
+         quoted(unit_text(p.quantity, false)) + ", \"meaning\": " + quoted(p.meaning) + "}";
     j += i + 1 < props.size() ? ",\n" : "\n";
   }
   j += "  ],\n  \"methods\": [\n";
@@ -163,6 +171,52 @@ std::string_view role_name(Role role) {
     case Role::In: return "in";
     case Role::Out: return "out";
     case Role::InOut: return "in/out";
+  }
+  return "";
+}
+
+std::string_view quantity_name(Quantity q) {
+  switch (q) {
+    case Quantity::None: return "";
+    case Quantity::Length: return "length";
+    case Quantity::MotorPower: return "motor power";
+    case Quantity::Mass: return "mass";
+    case Quantity::Airflow: return "airflow";
+    case Quantity::Velocity: return "face velocity";
+    case Quantity::PressureDrop: return "pressure";
+    case Quantity::Pascal: return "pressure";
+    case Quantity::Temperature: return "temperature";
+    case Quantity::Percent: return "percentage";
+    case Quantity::HumidityRatio: return "humidity ratio";
+    case Quantity::Enthalpy: return "enthalpy";
+    case Quantity::Power: return "power";
+    case Quantity::Altitude: return "altitude";
+    case Quantity::Kilopascal: return "pressure";
+    case Quantity::Angle: return "angle";
+    case Quantity::MassFlow: return "mass flow";
+  }
+  return "";
+}
+
+std::string_view unit_text(Quantity q, bool si) {
+  switch (q) {
+    case Quantity::None: return "";
+    case Quantity::Length: return "mm";
+    case Quantity::MotorPower: return "kW";
+    case Quantity::Mass: return "kg";
+    case Quantity::Airflow: return si ? "m³/h" : "cfm";
+    case Quantity::Velocity: return si ? "m/s" : "fpm";
+    case Quantity::PressureDrop: return si ? "Pa" : "in. w.g.";
+    case Quantity::Pascal: return "Pa";
+    case Quantity::Temperature: return si ? "°C" : "°F";
+    case Quantity::Percent: return "%";
+    case Quantity::HumidityRatio: return si ? "g/kg" : "gr/lb";
+    case Quantity::Enthalpy: return si ? "kJ/kg" : "Btu/lb";
+    case Quantity::Power: return "kW";
+    case Quantity::Altitude: return "m";
+    case Quantity::Kilopascal: return "kPa";
+    case Quantity::Angle: return "°";
+    case Quantity::MassFlow: return "kg/h";
   }
   return "";
 }

@@ -14,6 +14,11 @@ namespace novaflux::detail {
 
 enum class PropType { Double, Single, Integer, Boolean, Modelall, SeriesList, Variant };
 enum class Role { In, Out, InOut };
+// What a value measures, and so its unit in an SI and in an IP run.
+enum class Quantity {
+  None, Length, MotorPower, Mass, Airflow, Velocity, PressureDrop, Pascal, Temperature,
+  Percent, HumidityRatio, Enthalpy, Power, Altitude, Kilopascal, Angle, MassFlow
+};
 
 struct ExplicitAccessor {
   bool (*get)(const KivClass&);
@@ -32,6 +37,8 @@ struct PropertyInfo {
   Role role;
   bool is_explicit;
   MemberAccessor accessor;
+  Quantity quantity;
+  std::string_view meaning;  // one line for a person: what the value is
 };
 
 struct MethodParam {
@@ -55,6 +62,10 @@ const MethodInfo* find_method(std::string_view name);
 
 std::string_view type_name(PropType type);
 std::string_view role_name(Role role);
+std::string_view quantity_name(Quantity quantity);
+// The unit of a quantity in an SI (°C, g/kg, kJ/kg, m³/h, Pa, m/s) or IP (°F, gr/lb, Btu/lb,
+// cfm, in. w.g., fpm) run; "" for a quantity without a unit.
+std::string_view unit_text(Quantity quantity, bool si);
 
 // The interface table as JSON (the text of `novaflux describe` and kiv_describe()).
 const std::string& describe_json();

@@ -2,7 +2,9 @@
 #   make demo   installs the packages, builds, and rates the sample design day
 #   make test   installs the packages, builds, and runs the whole test suite, then the same
 #               suite under AddressSanitizer and UndefinedBehaviorSanitizer, a short run of
-#               each fuzz target and a few complete ratings under valgrind
+#               each fuzz target and a few complete ratings under valgrind, and the COM server
+#               under Wine (com.mk)
+#   make com    the COM server for Windows hosts in build-com/ (com.mk)
 BUILD ?= build
 JOBS ?= 2
 APT_PACKAGES = build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 \
@@ -35,7 +37,7 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
-	$(MAKE) --no-print-directory test-sanitize fuzz valgrind
+	$(MAKE) --no-print-directory test-sanitize fuzz valgrind test-com
 
 # The whole test suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer: any
 # report fails the test that caused it.
@@ -67,4 +69,6 @@ bench: deps
 	@for b in $(BUILD)-bench/bin/*_bench; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(ASAN_BUILD)
+	rm -rf $(BUILD) $(BUILD)-bench $(ASAN_BUILD) $(COM_DIR)
+
+include com.mk

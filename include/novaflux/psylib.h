@@ -32,10 +32,24 @@
 #ifndef NOVAFLUX_PSYLIB_H
 #define NOVAFLUX_PSYLIB_H
 
-#if defined(__GNUC__)
+/* On Windows the library is a DLL; the 32-bit one uses the stdcall convention of the
+ * Windows API, which its 32-bit hosts expect, with the names exported undecorated. */
+#if defined(_WIN32)
+#if defined(PSYLIB_BUILDING)
+#define PSYLIB_API __declspec(dllexport)
+#else
+#define PSYLIB_API
+#endif
+#if defined(__i386__) || defined(_M_IX86)
+#define PSYLIB_CALL __stdcall
+#endif
+#elif defined(__GNUC__)
 #define PSYLIB_API __attribute__((visibility("default")))
 #else
 #define PSYLIB_API
+#endif
+#ifndef PSYLIB_CALL
+#define PSYLIB_CALL
 #endif
 
 /* Result of every entry point when an argument is NaN. */
@@ -45,19 +59,19 @@
 extern "C" {
 #endif
 
-PSYLIB_API float LCWETBULB(float t, float w, short alt);
-PSYLIB_API float LCRH(float t, float w, short alt);
-PSYLIB_API float LCENTHALPY(float t, float w);
-PSYLIB_API float LCDENSITY(float t, float w, short alt);
-PSYLIB_API float LCRHTOGR(float t, float rh_fraction, short alt);
-PSYLIB_API float LCWBTOGR(float t, float wet_bulb, short alt);
+PSYLIB_API float PSYLIB_CALL LCWETBULB(float t, float w, short alt);
+PSYLIB_API float PSYLIB_CALL LCRH(float t, float w, short alt);
+PSYLIB_API float PSYLIB_CALL LCENTHALPY(float t, float w);
+PSYLIB_API float PSYLIB_CALL LCDENSITY(float t, float w, short alt);
+PSYLIB_API float PSYLIB_CALL LCRHTOGR(float t, float rh_fraction, short alt);
+PSYLIB_API float PSYLIB_CALL LCWBTOGR(float t, float wet_bulb, short alt);
 
-PSYLIB_API float LCSI_WETBULB(float t, float w, short alt);
-PSYLIB_API float LCSI_RH(float t, float w, short alt);
-PSYLIB_API float LCSI_ENTHALPY(float t, float w);
-PSYLIB_API float LCSI_DENSITY(float t, float w, short alt);
-PSYLIB_API float LCSI_RHTOGRAMS(float t, float rh_fraction, short alt);
-PSYLIB_API float LCSI_WBTOGR(float t, float wet_bulb, short alt);
+PSYLIB_API float PSYLIB_CALL LCSI_WETBULB(float t, float w, short alt);
+PSYLIB_API float PSYLIB_CALL LCSI_RH(float t, float w, short alt);
+PSYLIB_API float PSYLIB_CALL LCSI_ENTHALPY(float t, float w);
+PSYLIB_API float PSYLIB_CALL LCSI_DENSITY(float t, float w, short alt);
+PSYLIB_API float PSYLIB_CALL LCSI_RHTOGRAMS(float t, float rh_fraction, short alt);
+PSYLIB_API float PSYLIB_CALL LCSI_WBTOGR(float t, float wet_bulb, short alt);
 
 #ifdef __cplusplus
 }

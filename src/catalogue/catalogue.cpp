@@ -17,8 +17,6 @@
 // it, with no change notified since, takes that thread's snapshot.
 #include "catalogue/catalogue.hpp"
 
-#include <sys/stat.h>
-
 #include <array>
 #include <atomic>
 #include <memory>
@@ -113,8 +111,7 @@ struct CatalogueConnection {
       if (!watch_unchanged(*watch, watch_generation)) return false;
       if (watch_covers_path(*watch)) return true;
     }
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !(identity_of(st) == file)) return false;
+    if (!(probe(path.c_str()) == file)) return false;
     if (watch) return true;
     if (!(probe_wal(wal_path.c_str()) == wal)) return false;
     return data_version.stmt && read_data_version(data_version.stmt) == version;

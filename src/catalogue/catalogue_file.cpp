@@ -3,30 +3,19 @@
 // has on it.
 #include "catalogue/catalogue_file.hpp"
 
-#include <pthread.h>
 #include <sqlite3.h>
-#include <sys/inotify.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/statfs.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <array>
 #include <atomic>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 #include <utility>
 
-#include "common/component_folder.hpp"
-#include "common/module_state.hpp"
 #include "common/numeric.hpp"
 #include "common/run_error.hpp"
 #include "novaflux/kiv_class.hpp"
@@ -72,22 +61,6 @@ namespace catalogue_io {
 }
 
 
-FileIdentity identity_of(const struct stat& st) {
-  return {true,
-          st.st_dev,
-          st.st_ino,
-          st.st_size,
-          int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-          int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
-}
-
-// The identity of a file that may be absent.
-FileIdentity probe(const char* path) noexcept {
-  struct stat st;
-  if (::stat(path, &st) != 0) return {};
-  return identity_of(st);
-}
-
 // The identity of the WAL file: without its change time, which moves whenever a connection
 // opens the database (SQLite gives the file the database's owner again).
 FileIdentity probe_wal(const char* path) noexcept {
@@ -96,24 +69,8 @@ FileIdentity probe_wal(const char* path) noexcept {
   return id;
 }
 
-// The identity of the catalogue file itself; fails when it cannot be read as a file.
-FileIdentity stat_catalogue(const std::string& path) {
-  struct stat st;
-  if (path.empty()) fail(path, "no file name");
-  if (::stat(path.c_str(), &st) != 0) {
-    const int e = errno;
-    if (e == ENOENT || e == ENOTDIR) fail(path, "no such file");
-    fail(path, std::strerror(e));
-  }
-  if (S_ISDIR(st.st_mode)) fail(path, "is a directory, not a file");
-  if (!S_ISREG(st.st_mode)) fail(path, "not a regular file");
-  return identity_of(st);
-}
-
 // ---------------------------------------------------------------------------------------------
 // SQLite
-
-
 
 // The database header and size of the file a connection has open, read through SQLite's own
 // handle. Never open and close the file beside SQLite: closing any descriptor of a file drops

@@ -1,7 +1,6 @@
 #pragma once
 // Reading the catalogue file: its identity on disk and one complete, typed read of its tables.
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <cstdint>
 #include <memory>
@@ -15,17 +14,18 @@ namespace novaflux::catalogue_io {
 // Fails with the catalogue error "catalogue PATH: DEFECT"; no step may skip it.
 [[noreturn]] void fail(const std::string& path, const std::string& defect);
 
+// What tells one state of a file from another: the file (volume and file number), its size
+// and its modification and change times in nanoseconds.
 struct FileIdentity {
   bool exists = false;
-  dev_t dev = 0;
-  ino_t ino = 0;
-  off_t size = 0;
+  uint64_t dev = 0;
+  uint64_t ino = 0;
+  int64_t size = 0;
   int64_t mtime_ns = 0;
   int64_t ctime_ns = 0;
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
-FileIdentity identity_of(const struct stat& st);
 // The identity of a file that may be absent.
 FileIdentity probe(const char* path) noexcept;
 // The identity of the WAL file: without its change time, which moves whenever a connection

@@ -4,19 +4,13 @@
 // looked up by name.
 #include "psychrometrics/psy_binding.hpp"
 
-#include <dlfcn.h>
-#include <elf.h>
-#include <fcntl.h>
-#include <link.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
 #include <exception>
 #include <string>
 
 #include "common/component_folder.hpp"
+#include "common/library_loader.hpp"
 #include "common/module_state.hpp"
 #include "common/run_error.hpp"
 
@@ -50,53 +44,19 @@ constexpr EntryPoint kEntryPoints[] = {
   throw RunError(ErrorNumber::Psychrometrics, description);
 }
 
-// The loader maps a library's segments where its headers say they lie in the file; in a file
-// cut short (an interrupted copy) that runs past the end, and the first touch of such a page
-// kills the process (SIGBUS) inside dlopen. So every loadable segment must lie within the file.
-// A file that is not an ELF file of this machine's class is left to dlopen, which refuses it.
-void check_not_truncated(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;  // dlopen says why
-  constexpr unsigned char kClass = sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32;
-  struct stat st {};
-  ElfW(Ehdr) header{};
-  std::string defect;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-      ::pread(fd, &header, sizeof header, 0) == static_cast<ssize_t>(sizeof header) &&
-      std::memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 && header.e_ident[EI_CLASS] == kClass &&
-      header.e_phentsize == sizeof(ElfW(Phdr))) {
-    const auto size = static_cast<uint64_t>(st.st_size);
-    const uint64_t table = uint64_t(header.e_phnum) * sizeof(ElfW(Phdr));
-    bool whole = header.e_phoff <= size && table <= size - header.e_phoff;
-    for (unsigned i = 0; whole && i < header.e_phnum; ++i) {
-      ElfW(Phdr) segment{};
-      whole = ::pread(fd, &segment, sizeof segment, off_t(header.e_phoff + i * sizeof segment)) ==
-              static_cast<ssize_t>(sizeof segment);
-      if (whole && segment.p_type == PT_LOAD)
-        whole = segment.p_offset <= size && segment.p_filesz <= size - segment.p_offset;
-    }
-    if (!whole) defect = "truncated (" + std::to_string(size) + " bytes, less than its headers describe)";
-  }
-  ::close(fd);
-  if (!defect.empty()) fail("psychrometric library " + path + " cannot be loaded: " + defect);
-}
-
 // Opens the library and resolves every entry point. On success the library stays open for the
 // life of the process, since the pointers handed out must stay valid; on a missing entry point
 // it is closed again, so that a corrected file put in its place is loaded afresh next time.
 PsyFunctions bind(const std::string& path) {
-  check_not_truncated(path);
-  dlerror();
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    const char* reason = dlerror();
-    fail("psychrometric library " + path + " cannot be loaded" + (reason ? std::string(": ") + reason : ""));
-  }
+  std::string reason;
+  void* library = open_library(path, reason);
+  if (library == nullptr)
+    fail("psychrometric library " + path + " cannot be loaded" + (reason.empty() ? "" : ": " + reason));
   PsyFunctions functions{};
   for (const EntryPoint& entry : kEntryPoints) {
-    void* symbol = dlsym(handle, entry.name);
+    void* symbol = find_symbol(library, entry.name);
     if (symbol == nullptr) {
-      dlclose(handle);
+      close_library(library);
       fail("psychrometric library " + path + ": entry point " + entry.name + " not found");
     }
     if (entry.three != nullptr)

@@ -89,25 +89,25 @@ using novaflux::psylib::Si;
 namespace p = novaflux::psylib;
 
 // IP family: degF, grains/lb, Btu/lb, lb/ft3.
-extern "C" PSYLIB_API float LCWETBULB(float t, float w, short alt) { return p::wet_bulb_entry<Ip>(t, w, alt); }
-extern "C" PSYLIB_API float LCRH(float t, float w, short alt) { return p::relative_humidity_entry<Ip>(t, w, alt); }
-extern "C" PSYLIB_API float LCENTHALPY(float t, float w) { return p::enthalpy_entry<Ip>(t, w); }
-extern "C" PSYLIB_API float LCDENSITY(float t, float w, short alt) { return p::density_entry<Ip>(t, w, alt); }
-extern "C" PSYLIB_API float LCRHTOGR(float t, float rh_fraction, short alt) {
+extern "C" PSYLIB_API float PSYLIB_CALL LCWETBULB(float t, float w, short alt) { return p::wet_bulb_entry<Ip>(t, w, alt); }
+extern "C" PSYLIB_API float PSYLIB_CALL LCRH(float t, float w, short alt) { return p::relative_humidity_entry<Ip>(t, w, alt); }
+extern "C" PSYLIB_API float PSYLIB_CALL LCENTHALPY(float t, float w) { return p::enthalpy_entry<Ip>(t, w); }
+extern "C" PSYLIB_API float PSYLIB_CALL LCDENSITY(float t, float w, short alt) { return p::density_entry<Ip>(t, w, alt); }
+extern "C" PSYLIB_API float PSYLIB_CALL LCRHTOGR(float t, float rh_fraction, short alt) {
   return p::humidity_from_relative_humidity_entry<Ip>(t, rh_fraction, alt);
 }
-extern "C" PSYLIB_API float LCWBTOGR(float t, float wet_bulb, short alt) {
+extern "C" PSYLIB_API float PSYLIB_CALL LCWBTOGR(float t, float wet_bulb, short alt) {
   return p::humidity_from_wet_bulb_entry<Ip>(t, wet_bulb, alt);
 }
 
 // SI family: degC, g/kg, kJ/kg, kg/m3.
-extern "C" PSYLIB_API float LCSI_WETBULB(float t, float w, short alt) { return p::wet_bulb_entry<Si>(t, w, alt); }
-extern "C" PSYLIB_API float LCSI_RH(float t, float w, short alt) { return p::relative_humidity_entry<Si>(t, w, alt); }
-extern "C" PSYLIB_API float LCSI_ENTHALPY(float t, float w) { return p::enthalpy_entry<Si>(t, w); }
-extern "C" PSYLIB_API float LCSI_DENSITY(float t, float w, short alt) { return p::density_entry<Si>(t, w, alt); }
-extern "C" PSYLIB_API float LCSI_RHTOGRAMS(float t, float rh_fraction, short alt) {
+extern "C" PSYLIB_API float PSYLIB_CALL LCSI_WETBULB(float t, float w, short alt) { return p::wet_bulb_entry<Si>(t, w, alt); }
+extern "C" PSYLIB_API float PSYLIB_CALL LCSI_RH(float t, float w, short alt) { return p::relative_humidity_entry<Si>(t, w, alt); }
+extern "C" PSYLIB_API float PSYLIB_CALL LCSI_ENTHALPY(float t, float w) { return p::enthalpy_entry<Si>(t, w); }
+extern "C" PSYLIB_API float PSYLIB_CALL LCSI_DENSITY(float t, float w, short alt) { return p::density_entry<Si>(t, w, alt); }
+extern "C" PSYLIB_API float PSYLIB_CALL LCSI_RHTOGRAMS(float t, float rh_fraction, short alt) {
   return p::humidity_from_relative_humidity_entry<Si>(t, rh_fraction, alt);
 }
-extern "C" PSYLIB_API float LCSI_WBTOGR(float t, float wet_bulb, short alt) {
+extern "C" PSYLIB_API float PSYLIB_CALL LCSI_WBTOGR(float t, float wet_bulb, short alt) {
   return p::humidity_from_wet_bulb_entry<Si>(t, wet_bulb, alt);
 }

@@ -5,7 +5,8 @@
     PYTHONPATH=build/python /usr/bin/python3 examples/python/year_study.py --scheduler tcp://host:8786
 
 Rates examples/year_8760.csv (8 760 hourly outdoor states) and prints, per month, the mean
-winter heat and summer cooling recovered by the selected wheel, and the hours with a warning.
+total energy with the wheel on the winter and summer sides (kW; negative while the wheel heats
+the supply air), and the hours with a warning or a failed rating.
 """
 import argparse
 import pathlib
@@ -23,9 +24,9 @@ def rate_year(scheduler):
         return novaflux.rate_frame(pd.read_csv(YEAR))
     import dask.dataframe as dd
     from dask.distributed import Client
-    import novaflux.dask
+    from novaflux.dask import rate_dataframe
     with Client(scheduler):
-        return novaflux.dask.rate_dataframe(dd.read_csv(str(YEAR), blocksize=200_000)).compute()
+        return rate_dataframe(dd.read_csv(str(YEAR), blocksize=200_000)).compute()
 
 
 def main():
@@ -37,8 +38,8 @@ def main():
     seconds = time.perf_counter() - started
     year["month"] = pd.date_range("2025-01-01", periods=len(year), freq="h").month
     summary = year.groupby("month").agg(
-        winter_kW=("KivoutERWithWheelTotalWinter_KW", "mean"),
-        summer_kW=("KivoutERWithWheelTotalSummer_KW", "mean"),
+        winter_total_kW=("KivoutERWithWheelTotalWinter_KW", "mean"),
+        summer_total_kW=("KivoutERWithWheelTotalSummer_KW", "mean"),
         warning_hours=("KivOutErrorCode", lambda codes: int((codes != 0).sum())),
         failed_hours=("failure_number", lambda numbers: int((numbers != 0).sum())),
     )

@@ -3,7 +3,7 @@ import numbers
 
 from . import _core
 from ._errors import RunError
-from ._kivclass import KivClass, enumeration_number, unknown_property, wrap_value
+from ._kivclass import KivClass, enumeration_number, unknown_property
 from ._table import ENUMERATIONS, PROPERTIES
 
 
@@ -104,7 +104,3 @@ def rate_frame(frame, threads=None, model_run=False):
     data["error"] = errors
     return pd.DataFrame(data, index=frame.index, copy=False)
 
-
-def frame_row_values(row):
-    """A row of a rate_frame result as rate() gives it (enumerations as members)."""
-    return Rating({n: wrap_value(info, row[n]) for n, info in PROPERTIES.items()})

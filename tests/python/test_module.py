@@ -1,4 +1,6 @@
 """The Python module against the C interface, its conversions, its failures and its threads."""
+import pickle
+
 import pandas as pd
 import pytest
 
@@ -78,6 +80,14 @@ def test_failures_are_run_errors_and_frame_rows():
         novaflux.rate_frame(pd.DataFrame({"KivinputOAS_DTB": [1.0]}))
     with pytest.raises(ValueError, match="output"):
         novaflux.rate_frame(pd.DataFrame({"KivoutSaS_DBT": [1.0]}))
+    novaflux.set_catalogue("/nonexistent/NOVAFLUX.db")
+    try:
+        with pytest.raises(novaflux.RunError, match="/nonexistent/NOVAFLUX.db") as caught:
+            novaflux.rate(design_days()[0])
+        assert caught.value.number == 3001 and novaflux.catalogue() == "/nonexistent/NOVAFLUX.db"
+    finally:
+        novaflux.set_catalogue(None)
+    assert pickle.loads(pickle.dumps(frame.error[1])).description == frame.error[1].description
 
 
 def test_two_threads_give_the_frame_of_one():

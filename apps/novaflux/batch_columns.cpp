@@ -145,27 +145,35 @@ std::string cell_text(const KivClass& k, const PropertyInfo& p) {
 
 std::string output_header() {
   std::string out;
-  for (const auto& p : detail::properties()) {
-    append_csv_field(out, p.name);
-    out += ',';
+  for (const auto& column : detail::result_columns()) {
+    if (!out.empty()) out += ',';
+    append_csv_field(out, column.name);
   }
-  out += kFailureNumberColumn;
-  out += ',';
-  out += kFailureTextColumn;
   out += '\n';
   return out;
 }
 
+void append_output_row(std::string& out, const KivClass& k, const detail::CaseOutcome& outcome) {
+  bool first = true;
+  for (const auto& column : detail::result_columns()) {
+    if (!first) out += ',';
+    first = false;
+    if (column.property) {
+      append_csv_field(out, cell_text(k, *column.property));
+      continue;
+    }
+    const detail::CellValue value = column.value(k, outcome);
+    if (const auto* i = std::get_if<int64_t>(&value)) out += std::to_string(*i);
+    else if (const auto* t = std::get_if<std::string>(&value)) append_csv_field(out, *t);
+    else if (const auto* b = std::get_if<bool>(&value)) out += *b ? "true" : "false";
+    else append_csv_field(out, shortest_text(std::get<double>(value)));
+  }
+  out += '\n';
+}
+
 void append_output_row(std::string& out, const KivClass& k, int failure_number,
                        std::string_view failure_text) {
-  for (const auto& p : detail::properties()) {
-    append_csv_field(out, cell_text(k, p));
-    out += ',';
-  }
-  out += std::to_string(failure_number);
-  out += ',';
-  append_csv_field(out, failure_text);
-  out += '\n';
+  append_output_row(out, k, detail::CaseOutcome{failure_number, std::string(failure_text)});
 }
 
 }  // namespace novaflux::tool

@@ -1,12 +1,7 @@
 #pragma once
 // The columns of a batch, driven by the interface table: an input file's header names input
-// properties; the output has every property in interface order, then the run's failure.
-//
-// Output columns after the properties:
-//   failure_number  0 when the run completed, else the number of the failure that ended it
-//                   (a RunError's number; 1 for any other failure)
-//   failure_text    "" when the run completed, else the failure's description
-// Warnings of a completed run are the KivOutErrorCode / KivOutErrorMsg properties, as ever.
+// properties; the output has the result columns of component/result_columns.hpp (every
+// property in interface order, then the run's failure).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,12 +9,10 @@
 #include <vector>
 
 #include "component/interface_table.hpp"
+#include "component/result_columns.hpp"
 #include "novaflux/kiv_class.hpp"
 
 namespace novaflux::tool {
-
-inline constexpr std::string_view kFailureNumberColumn = "failure_number";
-inline constexpr std::string_view kFailureTextColumn = "failure_text";
 
 // One input row, converted and checked: a value per input column, empty where the cell was
 // empty (the property then keeps the value of a new object).
@@ -55,7 +48,8 @@ private:
 // The header line (with its line break) of a batch output.
 std::string output_header();
 
-// One output line (with its line break): every property of the object, then the failure.
+// One output line (with its line break): every result column of the object and its outcome.
+void append_output_row(std::string& out, const KivClass& object, const detail::CaseOutcome& outcome);
 void append_output_row(std::string& out, const KivClass& object, int failure_number,
                        std::string_view failure_text);
 

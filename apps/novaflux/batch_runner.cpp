@@ -16,8 +16,6 @@
 #include "batch_columns.hpp"
 #include "batch_output.hpp"
 #include "batch_pipeline.hpp"
-#include "common/module_state.hpp"
-#include "common/run_error.hpp"
 #include "csv.hpp"
 #include "progress.hpp"
 
@@ -59,26 +57,14 @@ std::string where(const std::string& input_name, const CsvError& e) {
          ": " + e.what();
 }
 
-// Rates one row on a new object after resetting the thread's state, and appends its line.
+// Rates one row on a new object from a fresh thread's state, and appends its line.
 void rate_row(const InputColumns& columns, const BatchRow& row, bool model_run, std::string& out,
               FailureLog& failures) {
-  reset_between_cases();
   KivClass k;
-  int number = 0;
-  std::string text;
-  try {
-    columns.apply(row, k);
-    if (model_run) k.CalculateOutputModel();
-    else k.CalculateOutput();
-  } catch (const RunError& e) {
-    number = e.code();
-    text = e.what();
-  } catch (const std::exception& e) {
-    number = 1;
-    text = e.what();
-  }
-  append_output_row(out, k, number, text);
-  if (number != 0) failures.add(row.line, number, text);
+  const detail::CaseOutcome outcome =
+      detail::rate_case(k, model_run, [&](KivClass& object) { columns.apply(row, object); });
+  append_output_row(out, k, outcome);
+  if (outcome.failure_number != 0) failures.add(row.line, outcome.failure_number, outcome.failure_text);
 }
 
 BatchSummary run(std::istream& in, const std::string& input_name, uint64_t input_bytes,

@@ -245,6 +245,15 @@ TEST(PsylibWetBulbSolver, ConvergedBetterThanAThousandthKelvin) {
       }
 }
 
+// A last step shorter than the resolution of the wet bulb leaves it where it is: the state below
+// once made the solver bisect away from its root and end 5e-6 K off.
+TEST(PsylibWetBulbSolver, ConvergedToTheResolutionOfTheResult) {
+  const double t = 0x1.300766p+4, w = 0x1.4a3153f7ced91p-7, p = psy::pressure_at_altitude<psy::Si>(-250);
+  const double wb = psy::wet_bulb<psy::Si>(t, w, p);
+  const auto point = psy::wet_bulb_relation<psy::Si>(psy::Si::kWettedWick, t, wb, p);
+  EXPECT_LT(std::fabs(point.w - w) / point.dw_dtw, 1e-12) << wb;
+}
+
 // The solver's slope and curvature of the relation match finite differences, on both wick forms
 // and both sides of the triple point.
 TEST(PsylibWetBulbSolver, RelationDerivativesMatchFiniteDifferences) {

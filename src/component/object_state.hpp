@@ -38,9 +38,8 @@ struct ObjectState {
   double RaVelocityFpm = 0.0;
 
   // Leakage bracket and interpolation.
-  std::string BracketSql;
+  int BracketIndex = -1;         // the bracket of the leakage table last interpolated in
   float UpperStep = 0.0f;
-  std::string LowerStepText;
   float InterpolatedEatr = 0.0f;
   float InterpolatedOacf = 0.0f;
   float InterpolatedPurgeAngle = 0.0f;

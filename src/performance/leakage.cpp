@@ -121,15 +121,73 @@ std::string normalised_query(std::string_view text) {
 }
 
 // The bracket a host's query text names. Only the bracket queries of the leakage table are
-// accepted: the text is never run against the catalogue.
+// accepted: the text is never run against the catalogue. The table's own texts are normalised
+// once; a call normalises only the host's text.
 const Bracket& bracket_of_query(const std::string& text) {
+  static const std::array<std::string, kBrackets.size()> known = [] {
+    std::array<std::string, kBrackets.size()> out;
+    for (size_t i = 0; i < kBrackets.size(); ++i) out[i] = normalised_query(kBrackets[i].query);
+    return out;
+  }();
   const std::string wanted = normalised_query(text);
-  for (const auto& b : kBrackets)
-    if (normalised_query(b.query) == wanted) return b;
+  for (size_t i = 0; i < kBrackets.size(); ++i)
+    if (known[i] == wanted) return kBrackets[i];
   throw RunError(ErrorNumber::InvalidArgument,
                  "FormulaInterpulation accepts only a bracket query of the leakage table, "
                  "such as \"select * from eatrvalue where val(Pressure_Differential)=100 or "
                  "val(Pressure_Differential)=125 \"; not \"" + text + "\"");
+}
+
+struct BracketRows {
+  const LeakageRow* first;   // the lower step
+  const LeakageRow* second;  // the upper step
+};
+
+BracketRows rows_of(const Catalogue& c, const Bracket& b) {
+  return {first_row_at(c, b.si, b.lower), first_row_at(c, b.si, b.upper)};
+}
+
+// The pressure difference as the interpolation uses it: rounded to 2 decimals and passed
+// through its text.
+double rounded_pressure(double m) { return leading_number(number_text(vb_round(m, 2))); }
+
+// The interpolation arguments once converted; `usable` is false when one of them was no number
+// (the interpolated EATR and OACF then keep their values).
+struct BracketArguments {
+  bool usable;
+  double main, x1, x2;
+};
+
+// The figures of a bracket with both rows: EATR and OACF interpolated, the larger purge angle.
+void interpolate_rows(KivClass& k, const BracketRows& rows, const BracketArguments& a,
+                      const IgnoreErrors& region) {
+  auto& s = fields(k);
+  const bool without_purge = k.get_KivPurgeWithout();
+  const LeakageValues lo = values_of(*rows.first, without_purge);
+  const LeakageValues hi = values_of(*rows.second, without_purge);
+  const double e1 = lo.eatr.value_or(0.0), o1 = lo.oacf.value_or(0.0), a1 = lo.angle.value_or(0.0);
+  const double e2 = hi.eatr.value_or(0.0), o2 = hi.oacf.value_or(0.0), a2 = hi.angle.value_or(0.0);
+  region.run([&] {
+    if (!a.usable) throw_type_mismatch();
+    s.InterpolatedEatr =
+        to_single(vb_round(to_single(e1 + checked_div((e2 - e1) * (a.main - a.x1), a.x2 - a.x1)), 2));
+  });
+  region.run([&] {
+    if (!a.usable) throw_type_mismatch();
+    s.InterpolatedOacf =
+        to_single(vb_round(to_single(o1 + checked_div((o2 - o1) * (a.main - a.x1), a.x2 - a.x1)), 3));
+  });
+  // The purge sector is sized for the larger of the two steps, not interpolated.
+  region.run([&] { s.InterpolatedPurgeAngle = to_single(vb_round(std::max(a1, a2), 0)); });
+}
+
+// A bracket with one row: its figures as they are, nothing to interpolate.
+void take_single_row(KivClass& k, const LeakageRow& only, const IgnoreErrors& region) {
+  auto& s = fields(k);
+  const LeakageValues v = values_of(only, k.get_KivPurgeWithout());
+  region.run([&] { s.InterpolatedEatr = to_single(v.eatr.value_or(0.0)); });
+  region.run([&] { s.InterpolatedOacf = to_single(v.oacf.value_or(0.0)); });
+  region.run([&] { s.InterpolatedPurgeAngle = to_single(v.angle.value_or(0.0)); });
 }
 
 }  // namespace
@@ -138,8 +196,7 @@ void EATRValue(KivClass& k) {
   auto& s = fields(k);
   const Catalogue& catalogue = OpenDatabase();
   const float p = k.KivinputLeakagePressureDifference;
-  const std::string p_text = single_text(p);
-  const double pv = leading_number(p_text);
+  const double pv = leading_number(single_text(p));
   const bool si = k.get_KivunitSI();
 
   IgnoreErrors region;
@@ -154,19 +211,20 @@ void EATRValue(KivClass& k) {
     if (b.si == si && b.lower < pv && pv < b.upper) bracket = &b;
 
   if (bracket) {
-    const LeakageRow* lower = first_row_at(catalogue, si, bracket->lower);
-    const LeakageRow* upper = first_row_at(catalogue, si, bracket->upper);
+    const BracketRows rows = rows_of(catalogue, *bracket);
     // A bracket with one of its rows missing is interpolated from the row that exists, which
-    // FormulaInterpulation takes as it is.
-    if (lower || upper) {
-      s.BracketSql = bracket->query;
-      // The upper step reaches the interpolation as a single, 0.4000000059604645 for 0.4.
+    // is then taken as it is.
+    if (rows.first || rows.second) {
+      s.BracketIndex = static_cast<int>(bracket - kBrackets.data());
+      // The upper step reaches the interpolation as a single, 0.4000000059604645 for 0.4; the
+      // lower one as its text, so exactly the step.
       s.UpperStep = static_cast<float>(bracket->upper);
-      s.LowerStepText = bracket->lower_text;
-      Variant x1 = s.LowerStepText;
-      Variant x2 = static_cast<double>(s.UpperStep);
-      std::string main_value = p_text;
-      region.run([&] { FormulaInterpulation(k, s.BracketSql, x1, x2, main_value); });
+      if (rows.first && rows.second) {
+        const BracketArguments a{true, rounded_pressure(pv), bracket->lower, static_cast<double>(s.UpperStep)};
+        interpolate_rows(k, rows, a, region);
+      } else {
+        take_single_row(k, rows.first ? *rows.first : *rows.second, region);
+      }
       k.KivoutLeakageEatr = s.InterpolatedEatr;
       k.KivoutLeakageOacf = s.InterpolatedOacf;
       k.KivoutLeakagePurgeAngle = s.InterpolatedPurgeAngle;
@@ -181,52 +239,28 @@ double FormulaInterpulation(KivClass& k, std::string& StrSearchK, Variant& X1, V
                             std::string& mainValue) {
   auto& s = fields(k);
   const Bracket& bracket = bracket_of_query(StrSearchK);
-  const Catalogue& catalogue = CurrentCatalogue();
-  const double lower_step = bracket.lower, upper_step = bracket.upper;
-  const LeakageRow* first = first_row_at(catalogue, bracket.si, lower_step);
-  const LeakageRow* second = first_row_at(catalogue, bracket.si, upper_step);
-  const bool without_purge = k.get_KivPurgeWithout();
+  const BracketRows rows = rows_of(CurrentCatalogue(), bracket);
 
   IgnoreErrors region;
   region.arm();
-  if (!first || !second) {
-    // One row of the bracket: its figures as they are, nothing to interpolate.
-    if (const LeakageRow* only = first ? first : second) {
-      const LeakageValues v = values_of(*only, without_purge);
-      region.run([&] { s.InterpolatedEatr = to_single(v.eatr.value_or(0.0)); });
-      region.run([&] { s.InterpolatedOacf = to_single(v.oacf.value_or(0.0)); });
-      region.run([&] { s.InterpolatedPurgeAngle = to_single(v.angle.value_or(0.0)); });
-    }
+  if (!rows.first || !rows.second) {
+    if (const LeakageRow* only = rows.first ? rows.first : rows.second) take_single_row(k, *only, region);
     return s.InterpolatedEatr;
   }
 
-  const LeakageValues a = values_of(*first, without_purge);
-  const LeakageValues b = values_of(*second, without_purge);
-  const double e1 = a.eatr.value_or(0.0), o1 = a.oacf.value_or(0.0), a1 = a.angle.value_or(0.0);
-  const double e2 = b.eatr.value_or(0.0), o2 = b.oacf.value_or(0.0), a2 = b.angle.value_or(0.0);
-
   bool main_is_number = false;
+  double main = 0.0;
   region.run([&] {
     double m = 0.0;
     if (!parse_double(mainValue, m)) throw_type_mismatch();
     mainValue = number_text(vb_round(m, 2));
+    main = leading_number(mainValue);
     main_is_number = true;
   });
   region.run([&] { X1 = X1.to_number(); });
   region.run([&] { X2 = X2.to_number(); });
-
-  region.run([&] {
-    if (!main_is_number || !X1.is_number() || !X2.is_number()) throw_type_mismatch();
-    const double m = leading_number(mainValue), x1 = X1.number(), x2 = X2.number();
-    s.InterpolatedEatr = to_single(vb_round(to_single(e1 + checked_div((e2 - e1) * (m - x1), x2 - x1)), 2));
-  });
-  region.run([&] {
-    if (!main_is_number || !X1.is_number() || !X2.is_number()) throw_type_mismatch();
-    const double m = leading_number(mainValue), x1 = X1.number(), x2 = X2.number();
-    s.InterpolatedOacf = to_single(vb_round(to_single(o1 + checked_div((o2 - o1) * (m - x1), x2 - x1)), 3));
-  });
-  // The purge sector is sized for the larger of the two steps, not interpolated.
-  region.run([&] { s.InterpolatedPurgeAngle = to_single(vb_round(std::max(a1, a2), 0)); });
+  const bool usable = main_is_number && X1.is_number() && X2.is_number();
+  interpolate_rows(k, rows, {usable, main, X1.number(), X2.number()}, region);
   return s.InterpolatedEatr;
 }
 

@@ -4,7 +4,9 @@
 // Caller units: IP degF, grains of moisture per lb of dry air (7000 grains = 1 lb), Btu/lb,
 // lb/ft3; SI degC, g/kg, kJ/kg, kg/m3; the altitude in metres for both; relative humidity
 // results in percent, relative humidity arguments as a fraction.
+#include <atomic>
 #include <cmath>
+#include <cstdint>
 
 #include "moist_air.hpp"
 #include "novaflux/psylib.h"
@@ -41,17 +43,38 @@ float humidity_result(double w) {
 
 bool any_nan(float a, float b) { return std::isnan(a) || std::isnan(b); }
 
+// The barometric pressure of an altitude, computed once per altitude and process (the power is
+// a good part of a wet bulb's cost, and a rating asks for the same altitude some thirty times).
+// Zero marks a slot not yet filled; every pressure is positive. Two threads filling one slot
+// store the same value.
+constexpr int kLowestCachedAltitude = -2048;
+constexpr int kCachedAltitudes = 16384;  // -2048 .. 14335 m
+
+template <class U>
+double pressure(short alt) {
+  static std::atomic<double> cache[kCachedAltitudes];
+  const int index = alt - kLowestCachedAltitude;
+  if (index < 0 || index >= kCachedAltitudes) return pressure_at_altitude<U>(alt);
+  std::atomic<double>& slot = cache[index];
+  double p = slot.load(std::memory_order_relaxed);
+  if (p == 0.0) {
+    p = pressure_at_altitude<U>(alt);
+    slot.store(p, std::memory_order_relaxed);
+  }
+  return p;
+}
+
 template <class U>
 float wet_bulb_entry(float t, float w, short alt) {
   if (any_nan(t, w)) return PSYLIB_NO_VALUE;
-  return static_cast<float>(wet_bulb<U>(temperature_arg<U>(t), humidity_arg<U>(w), pressure_at_altitude<U>(alt)));
+  return static_cast<float>(wet_bulb<U>(temperature_arg<U>(t), humidity_arg<U>(w), pressure<U>(alt)));
 }
 
 template <class U>
 float relative_humidity_entry(float t, float w, short alt) {
   if (any_nan(t, w)) return PSYLIB_NO_VALUE;
   return static_cast<float>(
-      100.0 * relative_humidity<U>(temperature_arg<U>(t), humidity_arg<U>(w), pressure_at_altitude<U>(alt)));
+      100.0 * relative_humidity<U>(temperature_arg<U>(t), humidity_arg<U>(w), pressure<U>(alt)));
 }
 
 template <class U>
@@ -63,7 +86,7 @@ float enthalpy_entry(float t, float w) {
 template <class U>
 float density_entry(float t, float w, short alt) {
   if (any_nan(t, w)) return PSYLIB_NO_VALUE;
-  return static_cast<float>(density<U>(temperature_arg<U>(t), humidity_arg<U>(w), pressure_at_altitude<U>(alt)));
+  return static_cast<float>(density<U>(temperature_arg<U>(t), humidity_arg<U>(w), pressure<U>(alt)));
 }
 
 template <class U>
@@ -71,14 +94,14 @@ float humidity_from_relative_humidity_entry(float t, float rh_fraction, short al
   if (any_nan(t, rh_fraction)) return PSYLIB_NO_VALUE;
   const double phi = rh_fraction < 0.0f ? 0.0 : static_cast<double>(rh_fraction);
   return humidity_result<U>(
-      humidity_ratio_from_relative_humidity<U>(temperature_arg<U>(t), phi, pressure_at_altitude<U>(alt)));
+      humidity_ratio_from_relative_humidity<U>(temperature_arg<U>(t), phi, pressure<U>(alt)));
 }
 
 template <class U>
 float humidity_from_wet_bulb_entry(float t, float wet_bulb_t, short alt) {
   if (any_nan(t, wet_bulb_t)) return PSYLIB_NO_VALUE;
   return humidity_result<U>(humidity_ratio_from_wet_bulb<U>(temperature_arg<U>(t), temperature_arg<U>(wet_bulb_t),
-                                                            pressure_at_altitude<U>(alt)));
+                                                            pressure<U>(alt)));
 }
 
 }  // namespace

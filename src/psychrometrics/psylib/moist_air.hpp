@@ -84,7 +84,7 @@ inline double pressure_at_altitude(double altitude_m) {
 
 // Saturation pressure of water vapour (Hyland-Wexler, eq. 5 over ice at or below the triple
 // point, eq. 6 over liquid water above it), with the first and second temperature derivatives of
-// ln pws for the wet-bulb solver.
+// ln pws for the wet-bulb solver. saturation_over() takes the phase from the caller.
 struct Saturation {
   double pressure;
   double dln_dt;
@@ -92,11 +92,11 @@ struct Saturation {
 };
 
 template <class U>
-inline Saturation saturation(double t) {
+inline Saturation saturation_over(double t, bool liquid) {
   const double T = t + U::kAbsoluteZeroOffset;
   const double inv = 1.0 / T;
   const double lnT = std::log(T);
-  if (t <= U::kTriplePoint) {
+  if (!liquid) {
     const auto& c = U::kIce;
     const double ln = c[0] * inv + c[1] + T * (c[2] + T * (c[3] + T * (c[4] + T * c[5]))) + c[6] * lnT;
     const double d = -c[0] * inv * inv + c[2] + T * (2.0 * c[3] + T * (3.0 * c[4] + T * 4.0 * c[5])) + c[6] * inv;
@@ -108,6 +108,11 @@ inline Saturation saturation(double t) {
   const double d = -c[0] * inv * inv + c[2] + T * (2.0 * c[3] + T * 3.0 * c[4]) + c[5] * inv;
   const double d2 = (2.0 * c[0] * inv - c[5]) * inv * inv + 2.0 * c[3] + T * 6.0 * c[4];
   return {std::exp(ln), d, d2};
+}
+
+template <class U>
+inline Saturation saturation(double t) {
+  return saturation_over<U>(t, t > U::kTriplePoint);
 }
 
 template <class U>

@@ -23,6 +23,7 @@
 #include "progress.hpp"
 #include "support/files.hpp"
 #include "support/run_fixture.hpp"
+#include "support/test_data.hpp"
 
 namespace novaflux::tool {
 namespace {
@@ -42,190 +43,74 @@ Records read_all(const std::string& text, std::vector<uint64_t>* lines = nullptr
   return records;
 }
 
-// ---------------------------------------------------------------------------------------------
-// CSV
+using json = nlohmann::ordered_json;
+json cases(const char* group) { return test_support::load_json("batch_cases.json").at(group); }
 
-struct CsvCase {
-  const char* name;
-  std::string text;
-  Records records;
-  std::vector<uint64_t> lines;
-};
+// ---- CSV, columns, progress: tests/data/batch_cases.json
 
-TEST(CsvReader, ReadsRecordsAsRfc4180WritesThem) {
-  const CsvCase cases[] = {
-      {"plain", "a,b\n1,2\n", {{"a", "b"}, {"1", "2"}}, {1, 2}},
-      {"crlf and no final break", "a,b\r\n1,2", {{"a", "b"}, {"1", "2"}}, {1, 2}},
-      {"empty fields", "a,,b,\n", {{"a", "", "b", ""}}, {1}},
-      {"quoted comma and quote", "\"x,y\",\"say \"\"hi\"\"\"\n", {{"x,y", "say \"hi\""}}, {1}},
-      {"line break inside quotes", "\"two\nlines\",z\nnext,row\n", {{"two\nlines", "z"}, {"next", "row"}}, {1, 3}},
-      {"blank lines skipped", "\n\na\n\r\n\nb\n", {{"a"}, {"b"}}, {3, 6}},
-      {"byte-order mark dropped", "\xEF\xBB\xBFKivunitSI\ntrue\n", {{"KivunitSI"}, {"true"}}, {1, 2}},
-      {"empty quoted field", "\"\",1\n", {{"", "1"}}, {1}},
-      {"blanks kept", " a , b \n", {{" a ", " b "}}, {1}},
-  };
-  for (const auto& c : cases) {
+TEST(Csv, ReadsRecordsAsRfc4180AndNamesLineAndColumnOfBrokenQuoting) {
+  for (const auto& c : cases("csv_records")) {
     std::vector<uint64_t> lines;
-    EXPECT_EQ(read_all(c.text, &lines), c.records) << c.name;
-    EXPECT_EQ(lines, c.lines) << c.name;
+    EXPECT_EQ(read_all(c["text"], &lines), c["records"].get<Records>()) << c["name"];
+    EXPECT_EQ(lines, c["lines"].get<std::vector<uint64_t>>()) << c["name"];
   }
-}
-
-TEST(CsvReader, NamesLineAndColumnOfBrokenQuoting) {
-  struct Case {
-    std::string text;
-    uint64_t line;
-    size_t column;
-    std::string message;
-  } const cases[] = {
-      {"a,b\n1,\"open\n2,3\n", 2, 2, "never closed"},
-      {"a,b\n1,\"x\"y\n", 2, 2, "text after the closing quote"},
-      {"a,b\nx,1\"2\n", 2, 2, "quote inside a field"},
-      {"a\n\"one\ntwo\"x\n", 3, 1, "text after the closing quote"},
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : cases("csv_errors")) {
     try {
-      read_all(c.text);
-      ADD_FAILURE() << "no error for " << c.text;
+      read_all(c["text"]);
+      ADD_FAILURE() << "no error for " << c["text"];
     } catch (const CsvError& e) {
-      EXPECT_EQ(e.line(), c.line) << c.text;
-      EXPECT_EQ(e.column(), c.column) << c.text;
-      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+      EXPECT_EQ(e.line(), c["line"].get<uint64_t>()) << c["text"];
+      EXPECT_EQ(e.column(), c["column"].get<size_t>()) << c["text"];
+      EXPECT_NE(std::string(e.what()).find(c["message"].get<std::string>()), std::string::npos) << e.what();
     }
   }
-}
-
-TEST(CsvWriter, QuotesOnlyWhatNeedsItAndReadsBack) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"plain", "plain"},
-      {"", ""},
-      {"a,b", "\"a,b\""},
-      {"say \"hi\"", "\"say \"\"hi\"\"\""},
-      {"two\nlines", "\"two\nlines\""},
-      {" Velocity out of Range ", "\" Velocity out of Range \""},
-      {"cr\r", "\"cr\r\""},
-  };
-  for (const auto& [field, expected] : cases) {
+  // The writer quotes only what needs it, and what it writes reads back.
+  for (const auto& c : cases("csv_fields")) {
     std::string out;
-    append_csv_field(out, field);
-    EXPECT_EQ(out, expected);
-    const Records back = read_all(out + ",end\n");
-    ASSERT_EQ(back.size(), 1u) << field;
-    EXPECT_EQ(back[0][0], field);
+    append_csv_field(out, c[0].get<std::string>());
+    EXPECT_EQ(out, c[1].get<std::string>());
+    EXPECT_EQ(read_all(out + ",end\n").at(0).at(0), c[0].get<std::string>());
   }
 }
 
-// ---------------------------------------------------------------------------------------------
-// Columns
-
-std::string header_error(const std::vector<std::string>& header, size_t* column = nullptr) {
-  try {
-    InputColumns columns(header, 1);
-  } catch (const CsvError& e) {
-    if (column) *column = e.column();
-    return e.what();
+TEST(InputColumns, HeadersCellsAndTheirErrors) {
+  for (const auto& c : cases("header_errors")) {
+    try {
+      InputColumns columns(c["header"].get<std::vector<std::string>>(), 1);
+      EXPECT_EQ(c["message"], "") << "accepted " << c["header"];
+    } catch (const CsvError& e) {
+      EXPECT_NE(c["message"], "");
+      EXPECT_NE(std::string(e.what()).find(c["message"].get<std::string>()), std::string::npos) << e.what();
+      EXPECT_EQ(e.column(), c["column"].get<size_t>()) << e.what();
+    }
   }
-  return "";
-}
-
-TEST(InputColumns, RejectsHeadersThatNameNoInput) {
-  struct Case {
-    std::vector<std::string> header;
-    size_t column;
-    std::string message;
-  } const cases[] = {
-      {{"KivunitSI", "KivinputSupplyAir", "Supply"}, 3, "unknown property \"Supply\""},
-      {{"kivunitsi"}, 1, "did you mean KivunitSI?"},
-      {{"KivinputSupplyAir", "KivoutSaS_DBT"}, 2, "KivoutSaS_DBT is an output of the rating"},
-      {{"KivinputOAS_DBT", "KivunitSI", "KivinputOAS_DBT"}, 3, "already column 1"},
-      {{"KivunitSI", " "}, 2, "no name"},
-  };
-  for (const auto& c : cases) {
-    size_t column = 0;
-    const std::string message = header_error(c.header, &column);
-    EXPECT_NE(message.find(c.message), std::string::npos) << message;
-    EXPECT_EQ(column, c.column) << message;
-  }
-  EXPECT_EQ(header_error({" KivunitSI ", "KivinputModel", "KivinputSeries", "KivPurgeWithout"}), "");
-}
-
-TEST(InputColumns, ConvertsCellsByTheirPropertyType) {
-  struct Case {
-    const char* property;
-    const char* cell;
-    std::optional<double> value;
-  } const cases[] = {
-      {"KivunitSI", "true", -1.0},
-      {"KivunitSI", "TRUE", -1.0},
-      {"KivunitSI", "False", 0.0},
-      {"KivunitSI", "1", 1.0},
-      {"KivunitSI", "-1", -1.0},
-      {"KivunitSI", "0", 0.0},
-      {"KivinputModel", "TXL_1400_Q_480_Condensation", 66.0},
-      {"KivinputModel", "68", 68.0},
-      {"KivinputSupplyAir", " 10000 ", 10000.0},
-      {"KivinputSupplyAir", "1.5e4", 15000.0},
-      {"KivinputOAW_DBT", "-10.25", -10.25},
-      {"KivinputLeakagePressureDifference", "0.8", 0.8},
-      {"KivinputSeries", "1", 1.0},
-      {"KivinputSupplyAir", "", std::nullopt},
-  };
-  for (const auto& c : cases) {
-    InputColumns columns({c.property}, 1);
+  for (const auto& c : cases("cell_values")) {
+    InputColumns columns({c[0].get<std::string>()}, 1);
     BatchRow row;
-    columns.convert({c.cell}, 7, row);
+    columns.convert({c[1].get<std::string>()}, 7, row);
     EXPECT_EQ(row.line, 7u);
-    ASSERT_EQ(row.values.size(), 1u);
-    EXPECT_EQ(row.values[0], c.value) << c.property << " " << c.cell;
+    EXPECT_EQ(row.values.at(0), c[2].is_null() ? std::optional<double>() : c[2].get<double>()) << c;
   }
-}
-
-TEST(InputColumns, NamesLineColumnAndPropertyOfABadCell) {
-  struct Case {
-    std::vector<std::string> fields;
-    size_t column;
-    std::string message;
-  } const cases[] = {
-      {{"true", "lots", "1"}, 2, "KivinputSupplyAir: \"lots\" is not a number"},
-      {{"yes", "1", "1"}, 1, "KivunitSI: \"yes\" is neither true, false nor a number"},
-      {{"true", "1", "TXL_9_Q"}, 3, "KivinputModel: \"TXL_9_Q\" is neither a model name"},
-      {{"true", "nan", "1"}, 2, "\"nan\" is not a number"},
-      {{"true", "inf", "1"}, 2, "\"inf\" is not a number"},
-      {{"true", "1e999", "1"}, 2, "\"1e999\" is not a number"},
-      {{"true", "1", "1e12"}, 3, "KivinputModel: \"1e12\" is neither a model name nor a model number"},
-      {{"true", "1"}, 3, "the row has 2 fields, the header 3"},
-      {{"true", "1", "1", "x"}, 4, "the row has 4 fields, the header 3"},
-  };
-  InputColumns columns({"KivunitSI", "KivinputSupplyAir", "KivinputModel"}, 1);
-  for (const auto& c : cases) {
+  for (const auto& c : cases("cell_errors")) {
+    InputColumns columns(c["header"].get<std::vector<std::string>>(), 1);
     BatchRow row;
     try {
-      columns.convert(c.fields, 12, row);
-      ADD_FAILURE() << "no error for " << c.message;
+      columns.convert(c["fields"].get<std::vector<std::string>>(), 12, row);
+      ADD_FAILURE() << "no error for " << c["message"];
     } catch (const CsvError& e) {
       EXPECT_EQ(e.line(), 12u);
-      EXPECT_EQ(e.column(), c.column) << e.what();
-      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-    }
-  }
-  // A number its property cannot hold is caught when it is read, not when its row is rated.
-  InputColumns others({"KivinputSeries", "KivinputMassflowSs"}, 1);
-  const std::pair<std::vector<std::string>, std::string> beyond[] = {
-      {{"3000000000", "1"}, "KivinputSeries: \"3000000000\" cannot be stored: Overflow"},
-      {{"1", "1e39"}, "KivinputMassflowSs: \"1e39\" cannot be stored: Overflow"},
-  };
-  for (const auto& [fields, message] : beyond) {
-    BatchRow row;
-    try {
-      others.convert(fields, 2, row);
-      ADD_FAILURE() << "no error for " << message;
-    } catch (const CsvError& e) {
-      EXPECT_EQ(std::string(e.what()), message);
+      EXPECT_EQ(e.column(), c["column"].get<size_t>()) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c["message"].get<std::string>()), std::string::npos) << e.what();
     }
   }
 }
 
-TEST(OutputColumns, WriteEachTypeAsItsShortestText) {
+TEST(Progress, LineShowsRowsRateAndTimeLeft) {
+  for (const auto& c : cases("progress"))
+    EXPECT_EQ(progress_line(c[0], c[1], c[2].is_null() ? std::optional<double>() : c[2].get<double>()), c[3].get<std::string>());
+}
+
+TEST(OutputColumns, EachTypeAsItsShortestTextEveryPropertyInInterfaceOrderThenTheFailure) {
   KivClass k;
   k.put_KivunitSI(true);
   k.KivinputOAS_DBT = 23.86;
@@ -235,30 +120,19 @@ TEST(OutputColumns, WriteEachTypeAsItsShortestText) {
   k.KivinputModel = Modelall::TXL_1400_Q_480_Condensation;
   k.KivOutNOVAFLUXModel = "TXL-1400, \"Q\"";
   k.KivOutErrorMsg = 12.5;
-  const std::pair<const char*, const char*> cases[] = {
-      {"KivunitSI", "true"},           {"KivPurgeWithout", "false"},
-      {"KivinputOAS_DBT", "23.86"},    {"KivinputSupplyAir", "1e+20"},
-      {"KivoutLeakageEatr", "0.71"},   {"KivOutErrorCode", "5"},
-      {"KivinputModel", "66"},         {"KivOutNOVAFLUXModel", "TXL-1400, \"Q\""},
-      {"KivOutErrorMsg", "12.5"},      {"KivoutCassetteWeight", "0"},
-  };
-  for (const auto& [name, text] : cases)
-    EXPECT_EQ(cell_text(k, *detail::find_property(name)), text) << name;
-
-  // The output row holds every property in interface order, then the failure, RFC 4180 quoted.
+  for (const auto& c : cases("output_cells"))
+    EXPECT_EQ(cell_text(k, *detail::find_property(c[0].get<std::string>())), c[1].get<std::string>()) << c[0];
   std::string line;
   append_output_row(line, k, 11, "Division by zero, here");
   const Records records = read_all(output_header() + line);
-  ASSERT_EQ(records.size(), 2u);
   const auto props = detail::properties();
-  ASSERT_EQ(records[0].size(), props.size() + 2);
+  ASSERT_EQ(records.size(), 2u);
   ASSERT_EQ(records[1].size(), props.size() + 2);
   for (size_t i = 0; i < props.size(); ++i) {
     EXPECT_EQ(records[0][i], props[i].name);
     EXPECT_EQ(records[1][i], cell_text(k, props[i])) << props[i].name;
   }
   EXPECT_EQ(records[0][props.size()], "failure_number");
-  EXPECT_EQ(records[0][props.size() + 1], "failure_text");
   EXPECT_EQ(records[1][props.size()], "11");
   EXPECT_EQ(records[1][props.size() + 1], "Division by zero, here");
 }
@@ -415,25 +289,6 @@ TEST(BatchOutput, ReportsAFolderThatCannotHoldIt) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Progress
-
-TEST(Progress, LineShowsRowsRateAndTimeLeft) {
-  struct Case {
-    uint64_t rows;
-    double seconds;
-    std::optional<double> fraction;
-    const char* line;
-  } const cases[] = {
-      {0, 0.0, 0.0, "0 rows  0%"},
-      {1000, 2.0, 0.25, "1000 rows  500 rows/s  25%  0:06 left"},
-      {8760, 4.0, std::nullopt, "8760 rows  2190 rows/s"},
-      {500000, 100.0, 0.02, "500000 rows  5000 rows/s  2%  1:21:40 left"},
-      {10, 1.0, 1.0, "10 rows  10 rows/s  100%  0:00 left"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(progress_line(c.rows, c.seconds, c.fraction), c.line);
-}
-
-// ---------------------------------------------------------------------------------------------
 // Per-thread state between cases
 
 TEST(ModuleState, ResetBetweenCasesKeepsOnlyTheFileConnections) {
@@ -557,28 +412,6 @@ TEST(Batch, FailedRowKeepsItsInputsAndReportsTheFailure) {
   EXPECT_EQ(rows[2][props.size() + 1], "");
   EXPECT_EQ(rows[2][index("KivinputOAS_WBT")], "23.86");
   EXPECT_EQ(rows[2][index("KivOutNOVAFLUXModel")], "TXL-1600-Q_480(1.9)_Condensation");
-}
-
-TEST(Batch, BadInputStopsWithFileLineAndColumn) {
-  struct Case {
-    std::string input;
-    std::string message;
-  } const cases[] = {
-      {"", "input.csv is empty"},
-      {"KivunitSI,Airflow\n", "input.csv, line 1, column 2: unknown property \"Airflow\""},
-      {std::string(kHeader) + design_row(10000, 9000) + "true,10000,abc,200,200,true,true,35,40,-10,80,24,50,21,40\n",
-       "input.csv, line 3, column 3: KivinputReturnAir: \"abc\" is not a number"},
-      {std::string(kHeader) + "\n" + design_row(10000, 9000) + "true,10000,9000\n",
-       "input.csv, line 4, column 4: the row has 3 fields, the header 15"},
-  };
-  for (const auto& c : cases) {
-    try {
-      batch(c.input, 2, 1);
-      ADD_FAILURE() << "no error for " << c.message;
-    } catch (const std::runtime_error& e) {
-      EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
-    }
-  }
 }
 
 TEST(Batch, HeaderWithoutRowsGivesHeaderOnly) {

@@ -118,15 +118,6 @@ TEST(Examples, BatchOutputsMatchTheExpectedFilesWithOneAndTwoThreads) {
   }
 }
 
-TEST(Examples, TheYearIsWhatItsScriptGenerates) {
-  if (run_program("python3", {"-c", "pass"}).status != 0) GTEST_SKIP() << "python3 is not installed";
-  TempDir dir;
-  const ToolRun r = run_program("python3", {"examples/generate_year.py", (dir.path / "year.csv").string()});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(file_text(dir.path / "year.csv") == file_text(kSource / "examples/year_8760.csv"));
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 0);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Batch input that cannot be rated
 

@@ -1,226 +1,199 @@
-// The component's binding of the psychrometric library: which file it loads, how it keeps the
-// entry points, and what a missing file or entry point looks like.
+// The binding of the psychrometric library: each entry point bound to its namesake in the
+// component's folder, per thread; and complete ratings when the library beside the component
+// is missing, no library, or lacks an entry point: an error naming the file or the entry
+// point, and a retry that works once a good library is in place.
+//
+// The component looks for libpsylib32.so in its own folder, so each fault case copies the
+// component and the catalogue into a temporary folder with whatever library the case puts
+// there, and rates in a process of its own: this program again, with the folder first on the
+// library search path, in host mode (it rates through the C interface before any test runs).
 #include <dlfcn.h>
+#include <elf.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
+#include <link.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "common/component_folder.hpp"
 #include "common/module_state.hpp"
 #include "psychrometrics/psy_binding.hpp"
+#include "support/c_rating.hpp"
+#include "support/files.hpp"
+#include "support/test_catalogue.hpp"
 
+namespace novaflux {
 namespace {
 
 namespace fs = std::filesystem;
-using novaflux::module_state;
-using novaflux::psy;
-using novaflux::PsyFunctions;
 
-// The twelve entry points in the order the substitute library numbers them.
-struct Entry {
-  const char* name;
-  bool altitude;  // takes the altitude as third argument
-  void* (*bound)(const PsyFunctions&);
-};
-
-template <auto Member>
-void* address(const PsyFunctions& f) {
-  return reinterpret_cast<void*>(f.*Member);
+#define ENTRY(name) {#name, reinterpret_cast<void*>(f.name)}
+std::vector<std::pair<std::string, void*>> entries(const PsyFunctions& f) {
+  return {ENTRY(LCWETBULB),    ENTRY(LCRH),    ENTRY(LCENTHALPY),    ENTRY(LCDENSITY),    ENTRY(LCRHTOGR),       ENTRY(LCWBTOGR),
+          ENTRY(LCSI_WETBULB), ENTRY(LCSI_RH), ENTRY(LCSI_ENTHALPY), ENTRY(LCSI_DENSITY), ENTRY(LCSI_RHTOGRAMS), ENTRY(LCSI_WBTOGR)};
 }
+#undef ENTRY
 
-const Entry kEntries[] = {
-    {"LCWETBULB", true, address<&PsyFunctions::LCWETBULB>},
-    {"LCRH", true, address<&PsyFunctions::LCRH>},
-    {"LCENTHALPY", false, address<&PsyFunctions::LCENTHALPY>},
-    {"LCDENSITY", true, address<&PsyFunctions::LCDENSITY>},
-    {"LCRHTOGR", true, address<&PsyFunctions::LCRHTOGR>},
-    {"LCWBTOGR", true, address<&PsyFunctions::LCWBTOGR>},
-    {"LCSI_WETBULB", true, address<&PsyFunctions::LCSI_WETBULB>},
-    {"LCSI_RH", true, address<&PsyFunctions::LCSI_RH>},
-    {"LCSI_ENTHALPY", false, address<&PsyFunctions::LCSI_ENTHALPY>},
-    {"LCSI_DENSITY", true, address<&PsyFunctions::LCSI_DENSITY>},
-    {"LCSI_RHTOGRAMS", true, address<&PsyFunctions::LCSI_RHTOGRAMS>},
-    {"LCSI_WBTOGR", true, address<&PsyFunctions::LCSI_WBTOGR>},
-};
-
-// ---------------------------------------------------------------------------------------------
-// In this process: the build's component and the real library next to it.
-
-TEST(PsyBinding, BindsEachEntryPointToItsNamesakeInTheComponentFolder) {
-  const PsyFunctions& functions = psy();
-  const fs::path expected = fs::canonical(novaflux::component_folder() + "/" + novaflux::kPsyLibraryName);
-  for (const Entry& entry : kEntries) {
-    Dl_info info{};
-    ASSERT_NE(dladdr(entry.bound(functions), &info), 0) << entry.name;
-    ASSERT_NE(info.dli_sname, nullptr) << entry.name;
-    EXPECT_STREQ(info.dli_sname, entry.name);
-    EXPECT_EQ(fs::canonical(info.dli_fname), expected) << entry.name;
-  }
-  // Dry air at sea level and 20 degC: 101325 / (287.042 x 293.15) kg/m3.
-  EXPECT_NEAR(functions.LCSI_DENSITY(20.0f, 0.0f, 0), 1.20416f, 1e-4f);
-}
-
-TEST(PsyBinding, KeepsTheEntryPointsPerThreadInTheModuleState) {
+TEST(PsyBinding, EachEntryPointIsItsNamesakeInTheComponentFolderKeptPerThread) {
   const PsyFunctions* here = &psy();
-  EXPECT_EQ(module_state().psy, here);
-  EXPECT_EQ(&psy(), here);  // bound once, not again
-
+  const fs::path library = fs::canonical(component_folder() + "/" + kPsyLibraryName);
+  for (const auto& [name, address] : entries(*here)) {
+    Dl_info info{};
+    ASSERT_NE(dladdr(address, &info), 0) << name;
+    EXPECT_STREQ(info.dli_sname, name.c_str());
+    EXPECT_EQ(fs::canonical(info.dli_fname), library) << name;
+  }
+  EXPECT_EQ(&psy(), here);  // bound once
   const PsyFunctions* before = here;
   const PsyFunctions* there = nullptr;
-  PsyFunctions copy{};
   std::thread([&] {
     before = module_state().psy;
     there = &psy();
-    copy = *there;
   }).join();
   EXPECT_EQ(before, nullptr) << "a new thread starts unbound";
   EXPECT_NE(there, here) << "each thread keeps its own pointers";
-  for (const Entry& entry : kEntries) EXPECT_EQ(entry.bound(copy), entry.bound(*here)) << entry.name;
 }
 
-// ---------------------------------------------------------------------------------------------
-// In a process of its own (psy_probe_host): a copy of the component in a temporary folder, with
-// whatever library the test puts next to it. The test executable cannot load the copy itself:
-// the build's libnovaflux.so, already loaded here, would take precedence over the copy's symbols.
+// ---- Host mode: NOVAFLUX_PSY_HOST holds actions separated by ';': "rate METHOD" prints
+// "STATUS NUMBER FINITE|NONFINITE MESSAGE"; "move FROM TO" renames a file.
 
-struct ProbeReply {
-  std::string name;
-  bool ok = false;
-  double value = 0.0;
-  int code = 0;
+const bool kHostMode = [] {
+  const char* script = std::getenv("NOVAFLUX_PSY_HOST");
+  if (!script) return false;
+  std::istringstream actions(script);
+  for (std::string action; std::getline(actions, action, ';');) {
+    std::istringstream words(action);
+    std::string verb, a, b;
+    words >> verb >> a >> b;
+    if (verb == "move") {
+      std::rename(a.c_str(), b.c_str());
+      continue;
+    }
+    const test_support::Rating r = [&] {
+      KivObject* o = kiv_create();
+      for (const auto& [name, value] : test_support::si_design_day_inputs()) kiv_put(o, name, value);
+      const auto out = test_support::capture(o, kiv_call(o, a.c_str()));
+      kiv_destroy(o);
+      return out;
+    }();
+    std::printf("%d %d %s %s\n", r.status, r.number, r.all_finite ? "FINITE" : "NONFINITE", r.error.c_str());
+  }
+  std::fflush(stdout);
+  std::exit(0);
+}();
+
+const std::string kLib = std::string(NOVAFLUX_BINARY_DIR) + "/lib";
+
+struct HostLine {
+  int status = -1, number = 0;
+  bool finite = false;
   std::string message;
 };
 
-std::string quote(const std::string& s) {
-  std::string out = "'";
-  for (const char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
+std::string self_path() { return fs::read_symlink("/proc/self/exe").string(); }
+
+// Rates with a copy of the component in `dir`; one line per rating.
+std::vector<HostLine> host(const std::string& dir, const std::string& script) {
+  const std::string command = "LD_LIBRARY_PATH='" + dir + "' NOVAFLUX_PSY_HOST='" + script + "' '" + self_path() + "' 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  std::vector<HostLine> lines;
+  char buf[2048];
+  while (pipe && std::fgets(buf, sizeof buf, pipe)) {
+    std::istringstream in(buf);
+    HostLine l;
+    std::string finite;
+    in >> l.status >> l.number >> finite;
+    l.finite = finite == "FINITE";
+    std::getline(in >> std::ws, l.message);
+    lines.push_back(l);
+  }
+  const int status = pipe ? ::pclose(pipe) : -1;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the host crashed";
+  return lines;
 }
 
-class PsyBindingFolder : public ::testing::Test {
-protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "novaflux-psy-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    fs::copy_file(NOVAFLUX_COMPONENT_FILE, folder_ / "libnovaflux.so");
+// The library with one exported name changed in its dynamic string table: it loads, but that
+// entry point is not found.
+std::string without_entry_point(const std::string& name) {
+  std::string bytes = read_bytes(kLib + "/libpsylib32.so");
+  for (size_t at = 0; (at = bytes.find(name + '\0', at)) != std::string::npos; at += name.size())
+    if (at > 0 && bytes[at - 1] == '\0') bytes[at + name.size() - 1] = 'Z';
+  return bytes;
+}
+
+// Where the last byte the loader maps from the file lies.
+size_t end_of_loaded_segments(const std::string& elf) {
+  ElfW(Ehdr) header{};
+  std::memcpy(&header, elf.data(), sizeof header);
+  size_t end = 0;
+  for (unsigned i = 0; i < header.e_phnum; ++i) {
+    ElfW(Phdr) segment{};
+    std::memcpy(&segment, elf.data() + header.e_phoff + i * sizeof segment, sizeof segment);
+    if (segment.p_type == PT_LOAD) end = std::max<size_t>(end, segment.p_offset + segment.p_filesz);
   }
-  void TearDown() override { fs::remove_all(folder_); }
+  return end;
+}
 
-  fs::path library() const { return folder_ / novaflux::kPsyLibraryName; }
+std::string other_library() {
+  Dl_info info{};
+  dladdr(reinterpret_cast<void*>(&sqlite3_libversion), &info);
+  return read_bytes(info.dli_fname);
+}
 
-  // Runs the host on the copied component; returns one reply per "call" action.
-  std::vector<ProbeReply> run(const std::vector<std::string>& actions) {
-    std::string command = quote(PSY_PROBE_HOST) + " " + quote((folder_ / "libnovaflux.so").string());
-    for (const std::string& a : actions) command += " " + quote(a);
-    FILE* pipe = popen(command.c_str(), "r");
-    EXPECT_NE(pipe, nullptr);
-    std::vector<ProbeReply> replies;
-    if (pipe == nullptr) return replies;
-    char line[1024];
-    while (std::fgets(line, sizeof line, pipe) != nullptr) {
-      std::istringstream in(line);
-      ProbeReply reply;
-      std::string status;
-      in >> reply.name >> status;
-      reply.ok = status == "ok";
-      if (reply.ok)
-        in >> reply.value;
-      else {
-        in >> reply.code;
-        std::getline(in >> std::ws, reply.message);
-      }
-      replies.push_back(reply);
-    }
-    const int status = pclose(pipe);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
-    return replies;
-  }
-
-  static std::vector<std::string> call(const char* name) { return {"call", name, "1", "2", "3"}; }
-
-  fs::path folder_;
+struct Fault {
+  const char* name;
+  std::function<void(const std::string& lib)> make;
+  std::string tail;     // what follows "psychrometric library <lib>"
+  std::string or_tail;  // a sanitizer build whose own code calls the renamed entry point is refused by the loader
 };
 
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
+const Fault kFaults[] = {
+    {"missing", [](const std::string&) {}, " cannot be loaded", ""},
+    {"empty_file", [](const std::string& lib) { write_bytes(lib, ""); }, " cannot be loaded", ""},
+    {"directory", [](const std::string& lib) { fs::create_directory(lib); }, " cannot be loaded", ""},
+    {"cut_after_elf_header", [](const std::string& lib) { write_bytes(lib, read_bytes(kLib + "/libpsylib32.so").substr(0, 64)); },
+     " cannot be loaded: truncated (", ""},
+    {"cut_in_last_segment",
+     [](const std::string& lib) {
+       const std::string bytes = read_bytes(kLib + "/libpsylib32.so");
+       write_bytes(lib, bytes.substr(0, end_of_loaded_segments(bytes) - 1));
+     },
+     " cannot be loaded: truncated (", ""},
+    {"other_library", [](const std::string& lib) { write_bytes(lib, other_library()); }, ": entry point LCWETBULB not found", ""},
+    {"without_LCSI_WBTOGR", [](const std::string& lib) { write_bytes(lib, without_entry_point("LCSI_WBTOGR")); },
+     ": entry point LCSI_WBTOGR not found", " cannot be loaded: "},
+};
 
-TEST_F(PsyBindingFolder, UsesWhateverLibrarySitsInItsFolder) {
-  fs::copy_file(SUBSTITUTE_PSYLIB, library());
-  std::vector<std::string> actions;
-  for (const Entry& entry : kEntries) actions = actions + call(entry.name);
-  const auto replies = run(actions);
-  ASSERT_EQ(replies.size(), std::size(kEntries));
-  for (std::size_t k = 0; k < replies.size(); ++k) {
-    // The substitute answers 1000 x its number + a + 10 b (+ 100 alt): called with (1, 2, 3).
-    const double expected = 1000.0 * static_cast<double>(k + 1) + (kEntries[k].altitude ? 321.0 : 21.0);
-    EXPECT_EQ(replies[k].name, kEntries[k].name);
-    EXPECT_TRUE(replies[k].ok) << replies[k].name << ": " << replies[k].message;
-    EXPECT_EQ(replies[k].value, expected) << replies[k].name;
+class PsyLibraryFault : public ::testing::TestWithParam<Fault> {};
+
+TEST_P(PsyLibraryFault, RatingsFailNamingTheFileOrEntryPointAndTheRetryWorks) {
+  const Fault& f = GetParam();
+  TempDir dir;
+  const std::string d = dir.path.string(), lib = d + "/libpsylib32.so";
+  fs::copy_file(kLib + "/libnovaflux.so", d + "/libnovaflux.so");
+  fs::copy_file(kLib + "/NOVAFLUX.db", d + "/NOVAFLUX.db");
+  fs::copy_file(kLib + "/libpsylib32.so", d + "/good.so");
+  f.make(lib);
+  const auto lines = host(d, "rate CalculateOutput;rate CalculateOutputModel;rate EATRValue;rate CalculateOutput;"
+                             "move " + lib + " " + d + "/bad;move " + d + "/good.so " + lib + ";rate CalculateOutput");
+  ASSERT_EQ(lines.size(), 5u);
+  for (size_t i : {0u, 1u, 3u}) {
+    EXPECT_EQ(lines[i].number, 3100) << lines[i].message;
+    const std::string& m = lines[i].message;
+    EXPECT_TRUE(m.rfind("psychrometric library " + lib + f.tail, 0) == 0 ||
+                (!f.or_tail.empty() && m.rfind("psychrometric library " + lib + f.or_tail, 0) == 0)) << m;
   }
+  EXPECT_EQ(lines[2].status, 0) << "the leakage figures need no moist-air properties: " << lines[2].message;
+  EXPECT_EQ(lines[4].status, 0) << "a failed load is not remembered: " << lines[4].message;
+  EXPECT_TRUE(lines[4].finite);
 }
-
-TEST_F(PsyBindingFolder, MissingLibraryIsAnErrorNamingTheFile) {
-  const auto replies = run(call("LCSI_DENSITY") + call("LCWETBULB"));
-  ASSERT_EQ(replies.size(), 2u);
-  for (const ProbeReply& reply : replies) {
-    EXPECT_FALSE(reply.ok);
-    EXPECT_EQ(reply.code, 3100);
-    EXPECT_EQ(reply.message.rfind("psychrometric library " + library().string() + " cannot be loaded", 0), 0u)
-        << reply.message;
-  }
-}
-
-TEST_F(PsyBindingFolder, MissingEntryPointIsAnErrorNamingTheSymbol) {
-  fs::copy_file(SUBSTITUTE_PSYLIB_INCOMPLETE, library());
-  // The library is bound as a whole: an entry point that exists fails as well.
-  const auto replies = run(call("LCSI_DENSITY") + call("LCSI_WETBULB"));
-  ASSERT_EQ(replies.size(), 2u);
-  for (const ProbeReply& reply : replies) {
-    EXPECT_FALSE(reply.ok);
-    EXPECT_EQ(reply.code, 3100);
-    EXPECT_EQ(reply.message,
-              "psychrometric library " + library().string() + ": entry point LCSI_DENSITY not found");
-  }
-}
-
-// A failed load is not remembered: once a usable library is put in place, the next call binds it.
-TEST_F(PsyBindingFolder, FailedLoadIsRetriedOnTheNextCall) {
-  struct Case {
-    const char* first;  // library in the folder at the first call, or none
-    const char* why;
-  };
-  for (const Case c : {Case{nullptr, "missing file"}, Case{SUBSTITUTE_PSYLIB_INCOMPLETE, "missing entry point"}}) {
-    SCOPED_TRACE(c.why);
-    fs::remove(library());
-    if (c.first != nullptr) fs::copy_file(c.first, library());
-    const fs::path staged = folder_ / "staged.so";
-    fs::copy_file(SUBSTITUTE_PSYLIB, staged, fs::copy_options::overwrite_existing);
-    const auto replies =
-        run(call("LCSI_DENSITY") + std::vector<std::string>{"move", staged.string(), library().string()} +
-            call("LCSI_DENSITY"));
-    ASSERT_EQ(replies.size(), 2u);
-    EXPECT_FALSE(replies[0].ok);
-    EXPECT_EQ(replies[0].code, 3100);
-    EXPECT_TRUE(replies[1].ok) << replies[1].message;
-    EXPECT_EQ(replies[1].value, 10321.0);
-  }
-}
-
-TEST_F(PsyBindingFolder, UnknownProbeNameIsRejected) {
-  const auto replies = run(call("LCSATVP"));
-  ASSERT_EQ(replies.size(), 1u);
-  EXPECT_FALSE(replies[0].ok);
-  EXPECT_EQ(replies[0].code, -1);
-}
+INSTANTIATE_TEST_SUITE_P(Libraries, PsyLibraryFault, ::testing::ValuesIn(kFaults), [](const auto& i) { return std::string(i.param.name); });
 
 }  // namespace
+}  // namespace novaflux

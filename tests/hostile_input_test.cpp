@@ -1,0 +1,193 @@
+// Hostile inputs through the C interface and the tool (tests/data/hostile_cases.json): NaN,
+// infinities, zero, negative and huge airflows, altitudes of a million metres, humidities out
+// of range, unknown enumeration values, text where a number belongs. Each gives a completed
+// rating whose numbers are all finite, or a clear error; never a crash or a sanitizer report.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "component/interface_table.hpp"
+#include "support/c_rating.hpp"
+#include "support/files.hpp"
+#include "support/test_data.hpp"
+
+namespace novaflux {
+namespace {
+
+using json = nlohmann::ordered_json;
+using test_support::Inputs;
+using test_support::Rating;
+
+const Inputs kIpGrainsDay = {
+    {"KivunitSI", 0},           {"KivinputSupplyAir", 8000}, {"KivinputReturnAir", 8000}, {"KivinputAltitude", 300},
+    {"KivinputLeakagePressureDifference", 0.8}, {"KivinputOAUnitDBTGR", 1}, {"KivinputRAUnitDBTGR", 1},
+    {"KivinputOAS_DBT", 95},    {"KivinputOAS_GR", 120},     {"KivinputOAW_DBT", 10},     {"KivinputOAW_GR", 8},
+    {"KivinputRaS_DBT", 75},    {"KivinputRaS_GR", 65},      {"KivinputRaW_DBT", 70},     {"KivinputRaW_GR", 40},
+    {"KivinputModel", 62}};
+
+// The base day, then the hostile numbers and texts (a refused write must say why), then the call.
+Rating run(const Inputs& base, const json& values, const json& texts, const char* method) {
+  KivObject* o = kiv_create();
+  for (const auto& [name, value] : base) EXPECT_EQ(kiv_put(o, name, value), 0) << name;
+  const auto refused_says_why = [&](int status, const std::string& name) {
+    if (status != 0) { EXPECT_NE(std::string(kiv_last_error(o)).find(name), std::string::npos) << kiv_last_error(o); }
+  };
+  for (const auto& [name, v] : values.items())
+    refused_says_why(kiv_put(o, name.c_str(), v.is_string() ? std::strtod(v.get<std::string>().c_str(), nullptr) : v.get<double>()), name);
+  for (const auto& [name, v] : texts.items()) {
+    std::string text = v;
+    if (const auto at = text.find("<bytes ff fe>"); at != std::string::npos) text.replace(at, 13, "\xff\xfe");
+    refused_says_why(kiv_put_text(o, name.c_str(), text.c_str()), name);
+  }
+  const Rating r = test_support::capture(o, kiv_call(o, method));
+  kiv_destroy(o);
+  return r;
+}
+
+// Finite figures after a success (EATRValue publishes only its outputs), a described failure otherwise.
+void expect_sound(const Rating& r, bool full_run) {
+  if (r.status != 0) {
+    EXPECT_GT(r.number, 0);
+    EXPECT_FALSE(r.error.empty());
+    return;
+  }
+  EXPECT_EQ(r.error, "");
+  const auto props = detail::properties();
+  for (size_t i = 0; i < props.size(); ++i) {
+    if (!full_run && props[i].role != detail::Role::Out) continue;
+    const double v = std::strtod(r.values[i].c_str(), nullptr);
+    EXPECT_TRUE(r.values[i].rfind("text:", 0) == 0 || std::isfinite(v)) << props[i].name << " = " << r.values[i];
+  }
+}
+
+class HostileInput : public ::testing::TestWithParam<json> {};
+
+TEST_P(HostileInput, ThroughTheCInterface) {
+  const json& c = GetParam();
+  const std::string expect = c["expect"], property = c.value("property", "");
+  for (const char* method : test_support::kMethods) {
+    SCOPED_TRACE(method);
+    const bool full_run = std::string(method) != "EATRValue";
+    const Rating r = run(c["day"] == "si" ? test_support::si_design_day_inputs() : kIpGrainsDay, c.value("values", json::object()),
+                         c.value("texts", json::object()), method);
+    expect_sound(r, full_run);
+    if (expect == "completes") { EXPECT_EQ(r.status, 0) << r.error; }
+    if (!full_run || expect == "sound" || expect == "completes") continue;
+    EXPECT_EQ(r.number, expect == "refused" ? 3200 : 6) << r.error;
+    EXPECT_NE(r.error.find(property), std::string::npos) << r.error;
+  }
+}
+INSTANTIATE_TEST_SUITE_P(Inputs, HostileInput, ::testing::ValuesIn(test_support::rows("hostile_cases.json", "c_interface")),
+                         [](const auto& i) { return i.param["name"].template get<std::string>(); });
+
+// Every input of the interface, one at a time: a sound outcome, and only a NaN, an infinity or
+// a negative airflow is refused, naming the property.
+TEST(HostileInput, EveryInputWithHostileNumbers) {
+  for (const auto& p : detail::properties()) {
+    if (p.role == detail::Role::Out) continue;
+    const std::string name(p.name);
+    for (const double v : {std::nan(""), -1.0, 1e308, -1e308, 32768.0, 3.5e38}) {
+      SCOPED_TRACE(name + " = " + std::to_string(v));
+      const Rating r = run(test_support::si_design_day_inputs(), json{{name, v}}, json::object(), "CalculateOutput");
+      expect_sound(r, true);
+      if (r.number != 3200) continue;
+      const bool airflow = name == "KivinputSupplyAir" || name == "KivinputReturnAir";
+      EXPECT_TRUE(!std::isfinite(v) || (airflow && v < 0)) << r.error;
+      EXPECT_NE(r.error.find(name), std::string::npos) << r.error;
+    }
+  }
+}
+
+// A run writes the outputs of its mode; one it does not write (the outdoor wet bulb in
+// humidity-ratio mode) keeps whatever the host put there, even a NaN.
+TEST(HostileInput, OutputTheRunDoesNotWriteKeepsTheHostsValue) {
+  const Rating r = run(kIpGrainsDay, json{{"KivoutOAS_WBT", "nan"}, {"KivoutCassetteHight", "nan"}, {"KivoutSaS_DBT", "-inf"}},
+                       json::object(), "CalculateOutput");
+  ASSERT_EQ(r.status, 0) << r.error;
+  EXPECT_TRUE(std::isnan(std::strtod(r["KivoutOAS_WBT"].c_str(), nullptr)));
+  EXPECT_TRUE(std::isfinite(std::strtod(r["KivoutCassetteHight"].c_str(), nullptr)));
+  EXPECT_TRUE(std::isfinite(std::strtod(r["KivoutSaS_DBT"].c_str(), nullptr)));
+}
+
+// ---- Through the tool
+
+struct ToolRun {
+  int status = -1;
+  std::string out, err;
+};
+
+ToolRun run_tool(const TempDir& dir, const std::string& args) {
+  const std::string out = (dir.path / "stdout").string(), err = (dir.path / "stderr").string();
+  const int status = std::system((std::string(NOVAFLUX_BINARY_DIR) + "/bin/novaflux " + args + " >" + out + " 2>" + err + " </dev/null").c_str());
+  ToolRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_bytes(out), read_bytes(err)};
+  for (const char* marker : {"Sanitizer", "runtime error:", "Segmentation", "Aborted"}) EXPECT_EQ(r.err.find(marker), std::string::npos) << r.err;
+  return r;
+}
+
+class HostileTool : public ::testing::TestWithParam<json> {};
+
+TEST_P(HostileTool, RateGivesAResultOrAClearError) {
+  const json& c = GetParam();
+  TempDir dir;
+  // The case's members over the SI design day; anything else as it is.
+  nlohmann::json input = nlohmann::json::parse(read_bytes(std::string(NOVAFLUX_SOURCE_DIR) + "/examples/si_design_day.json"));
+  const nlohmann::json extra = nlohmann::json::parse(c["json"].get<std::string>(), nullptr, false);
+  std::string text = c["json"];
+  if (!extra.is_discarded() && extra.is_object()) {
+    input.update(extra);
+    text = input.dump();
+  }
+  write_bytes((dir.path / "in.json").string(), text);
+  const ToolRun r = run_tool(dir, "rate " + (dir.path / "in.json").string() + " " + c["options"].get<std::string>());
+  ASSERT_GE(r.status, 0) << "the tool did not exit normally:\n" << r.err;
+  if (c["exit_status"] >= 0) { EXPECT_EQ(r.status, c["exit_status"].get<int>()) << r.out << r.err; }
+  if (r.status == 1) {
+    EXPECT_EQ(r.err.rfind("novaflux rate: ", 0), 0u) << r.err;
+    return;
+  }
+  const nlohmann::json out = nlohmann::json::parse(r.out, nullptr, false);
+  ASSERT_FALSE(out.is_discarded()) << r.out;
+  if (r.status == 0) {
+    EXPECT_TRUE(out["error"].is_null());
+    for (const auto& p : detail::properties())  // a NaN or infinity would print as null
+      if (p.type == detail::PropType::Double || p.type == detail::PropType::Single) { EXPECT_TRUE(out[std::string(p.name)].is_number()) << p.name; }
+  } else {
+    ASSERT_TRUE(out["error"].is_object()) << r.out;
+    if (c["error_number"] != 0) { EXPECT_EQ(out["error"]["number"], c["error_number"]) << out["error"]; }
+    EXPECT_FALSE(out["error"]["description"].get<std::string>().empty());
+  }
+}
+INSTANTIATE_TEST_SUITE_P(Files, HostileTool, ::testing::ValuesIn(test_support::rows("hostile_cases.json", "tool")),
+                         [](const auto& i) { return i.param["name"].template get<std::string>(); });
+
+// A cell that is no number stops the batch before rating, naming line, column and property;
+// hostile numbers fail their rows one by one.
+TEST(HostileTool, BatchStopsOnCellsThatAreNoNumberAndFailsHostileRowsOneByOne) {
+  const std::string header = "KivunitSI,KivinputSupplyAir,KivinputReturnAir,KivinputAltitude,KivinputLeakagePressureDifference,"
+                             "KivinputOAUnitDBTRH,KivinputRAUnitDBTRH,KivinputOAS_DBT,KivinputOAS_RH,KivinputOAW_DBT,KivinputOAW_RH,"
+                             "KivinputRaS_DBT,KivinputRaS_RH,KivinputRaW_DBT,KivinputRaW_RH\n";
+  const std::string rest = ",200,110,true,true,35,40,-10,80,24,50,21,40\n";
+  for (const char* cell : {"nan", "inf", "-Infinity", "ten", "0x10", "1e400"}) {
+    TempDir dir;
+    write_bytes((dir.path / "in.csv").string(), header + "true,10000,9000" + rest + "true,10000," + cell + rest);
+    const ToolRun r = run_tool(dir, "batch " + (dir.path / "in.csv").string() + " -o " + (dir.path / "out.csv").string());
+    EXPECT_EQ(r.status, 1) << cell << r.err;
+    EXPECT_NE(r.err.find("line 3, column 3: KivinputReturnAir"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "out.csv"));
+  }
+  TempDir dir;
+  write_bytes((dir.path / "in.csv").string(), header + "true,10000,9000" + rest + "true,10000,9000,1e6,110,true,true,35,40,-10,80,24,50,21,40\n" +
+                                                 "true,1e308,9000" + rest + "true,-10000,9000" + rest + "false,1e-300,1e300,4000,-3,true,true,1e6,40,-1e6,80,75,50,70,40\n");
+  const ToolRun r = run_tool(dir, "batch " + (dir.path / "in.csv").string() + " -o " + (dir.path / "out.csv").string() + " --threads 2");
+  EXPECT_EQ(r.status, 2) << "some rows fail, none stops the batch: " << r.err;
+  const std::string out = read_bytes((dir.path / "out.csv").string());
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 6);
+  EXPECT_EQ(out.find("nan"), std::string::npos);
+  EXPECT_EQ(out.find(",inf"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace novaflux

@@ -245,14 +245,15 @@ TEST(OutputColumns, WriteEachTypeAsItsShortestText) {
   for (const auto& [name, text] : cases)
     EXPECT_EQ(cell_text(k, *detail::find_property(name)), text) << name;
 
-  // The output row holds every property in interface order, then the failure, RFC 4180 quoted.
+  // The output row holds every property in interface order, then the failure, RFC 4180 quoted,
+  // then the frost check (empty for a failed run).
   std::string line;
   append_output_row(line, k, 11, "Division by zero, here");
   const Records records = read_all(output_header() + line);
   ASSERT_EQ(records.size(), 2u);
   const auto props = detail::properties();
-  ASSERT_EQ(records[0].size(), props.size() + 2);
-  ASSERT_EQ(records[1].size(), props.size() + 2);
+  ASSERT_EQ(records[0].size(), props.size() + 3);
+  ASSERT_EQ(records[1].size(), props.size() + 3);
   for (size_t i = 0; i < props.size(); ++i) {
     EXPECT_EQ(records[0][i], props[i].name);
     EXPECT_EQ(records[1][i], cell_text(k, props[i])) << props[i].name;
@@ -261,6 +262,8 @@ TEST(OutputColumns, WriteEachTypeAsItsShortestText) {
   EXPECT_EQ(records[0][props.size() + 1], "failure_text");
   EXPECT_EQ(records[1][props.size()], "11");
   EXPECT_EQ(records[1][props.size() + 1], "Division by zero, here");
+  EXPECT_EQ(records[0][props.size() + 2], "frost_risk");
+  EXPECT_EQ(records[1][props.size() + 2], "");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "common/numeric.hpp"
 #include "csv.hpp"
 #include "json_io.hpp"
+#include "novaflux/result_view.hpp"
 
 namespace novaflux::tool {
 
@@ -42,6 +43,16 @@ std::string shortest_text(double x) {
 }
 
 }  // namespace
+
+const DerivedColumn kDerivedColumns[1] = {
+    {"frost_risk",
+     [](const KivClass& k, int failure_number) -> std::string {
+       if (failure_number != 0) return {};
+       const bool risk = frost_risk(k.KivoutEaW_DBT, k.KivoutEaW_RH, k.KivoutEaW_AbsHum,
+                                    k.get_KivunitSI(), k.KivinputAltitude);
+       return risk ? "true" : "false";
+     }},
+};
 
 InputColumns::InputColumns(const std::vector<std::string>& header, uint64_t line) {
   for (size_t i = 0; i < header.size(); ++i) {
@@ -152,6 +163,10 @@ std::string output_header() {
   out += kFailureNumberColumn;
   out += ',';
   out += kFailureTextColumn;
+  for (const auto& c : kDerivedColumns) {
+    out += ',';
+    out += c.name;
+  }
   out += '\n';
   return out;
 }
@@ -165,6 +180,10 @@ void append_output_row(std::string& out, const KivClass& k, int failure_number,
   out += std::to_string(failure_number);
   out += ',';
   append_csv_field(out, failure_text);
+  for (const auto& c : kDerivedColumns) {
+    out += ',';
+    append_csv_field(out, c.cell(k, failure_number));
+  }
   out += '\n';
 }
 

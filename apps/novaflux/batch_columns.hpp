@@ -6,6 +6,9 @@
 //   failure_number  0 when the run completed, else the number of the failure that ended it
 //                   (a RunError's number; 1 for any other failure)
 //   failure_text    "" when the run completed, else the failure's description
+//   frost_risk      true when the winter exhaust air may freeze in the wheel (see
+//                   novaflux/result_view.hpp; the leaving dry bulb is KivoutEaW_DBT), false
+//                   when not, "" when the run failed
 // Warnings of a completed run are the KivOutErrorCode / KivOutErrorMsg properties, as ever.
 #include <cstdint>
 #include <optional>
@@ -20,6 +23,13 @@ namespace novaflux::tool {
 
 inline constexpr std::string_view kFailureNumberColumn = "failure_number";
 inline constexpr std::string_view kFailureTextColumn = "failure_text";
+
+// Columns the tool derives from a rating, after the failure columns: a name and its cell.
+struct DerivedColumn {
+  std::string_view name;
+  std::string (*cell)(const KivClass& object, int failure_number);
+};
+extern const DerivedColumn kDerivedColumns[1];
 
 // One input row, converted and checked: a value per input column, empty where the cell was
 // empty (the property then keeps the value of a new object).

@@ -6,7 +6,8 @@
 BUILD ?= build
 JOBS ?= 2
 APT_PACKAGES = build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 \
-  nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev valgrind
+  nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev valgrind \
+  chromium python3-pytest
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # The sanitizer tree: clang, -fsanitize=address,undefined, the libFuzzer targets built

@@ -305,4 +305,29 @@ TEST(RateJsonLines, TableFormatIsRefused) {
   EXPECT_EQ(r.out, "");
 }
 
+// ---------------------------------------------------------------------------------------------
+// The comparison and the rating conditions as an engineer runs them: exit status, and a line of
+// the output or the message that must be there.
+
+TEST(SelectCommand, MarksTheAutomaticPickAndSaysWhenAFilterLeavesNothing) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* out;  // in standard output, or standard error when the status is 1
+  } rows[] = {
+      {{"select", "examples/si_design_day.json"}, 0, "  * TXL-1600-Q_480(1.9)_Condensation "},
+      {{"select", "examples/si_design_day.json", "--max-pdrop", "150"}, 0, "which the filter leaves out"},
+      {{"select", "examples/si_design_day.json", "--max-pdrop", "10"}, 1, "no model meets the filter (pressure drop at most 10 Pa)"},
+      {{"select", "examples/si_design_day.json", "--min-efficiency", "99"}, 1, "sensible efficiency at least 99 %"},
+      {{"select", "examples/si_design_day.json", "--json"}, 0, "\"automatic\": true"},
+      {{"select", "examples/ip_design_day.json", "--conditions", "ahri"}, 0, "  * TXL-1900-Q_480(1.9)_Condensation          75 %"},
+      {{"rate", "examples/ip_design_day.json", "--conditions", "ahri"}, 0, "\"airflowPercent\": 75.0"},
+  };
+  for (const auto& row : rows) {
+    const ToolRun r = novaflux(row.args);
+    EXPECT_EQ(r.status, row.status) << row.args.back() << "\n" << r.err;
+    EXPECT_NE((row.status == 1 ? r.err : r.out).find(row.out), std::string::npos) << row.args.back() << "\n" << r.out << r.err;
+  }
+}
+
 }  // namespace

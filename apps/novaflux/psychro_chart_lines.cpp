@@ -51,7 +51,7 @@ ChartFrame chart_frame(const ChartInput& in) {
     }
   }
   f.t_step = in.si ? 5.0 : 10.0;
-  const double margin = in.si ? 3.0 : 5.0;
+  const double margin = in.si ? 4.0 : 8.0;  // room for the labels of the outermost states
   f.t_lo = round_down(t_min - margin, f.t_step);
   f.t_hi = round_up(t_max + margin, f.t_step);
   // Room above the highest state for the saturation curve's turn and the labels.

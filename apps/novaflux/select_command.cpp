@@ -29,11 +29,16 @@ std::string triple(double a, double b, double c) { return num(a) + " / " + num(b
 
 bool out_of_range(const KivClass& k) { return k.KivOutNOVAFLUXModel.to_text() == " Model Out of Range"; }
 
+// The catalogue name from a rating that published it, else the enumeration's name.
+std::string display_name(const ModelRating& m) {
+  for (const auto& r : m.ratings)
+    if (!r.failure && !out_of_range(r.result)) return r.result.KivOutNOVAFLUXModel.to_text();
+  return model_name(m.model);
+}
+
 std::vector<std::string> table_row(const ModelRating& m, const ShareRating& r, bool with_share) {
   const KivClass& k = r.result;
-  const bool si = k.get_KivunitSI();
-  std::vector<std::string> row{m.automatic ? "*" : "",
-                               !r.failure && !out_of_range(k) ? k.KivOutNOVAFLUXModel.to_text() : model_name(m.model)};
+  std::vector<std::string> row{m.automatic ? "*" : "", display_name(m)};
   if (with_share) row.push_back(num(r.airflow_percent) + " %");
   std::string warnings;
   for (const auto& w : r.warnings) warnings += (warnings.empty() ? "" : ", ") + std::to_string(w.code);
@@ -55,7 +60,6 @@ std::vector<std::string> table_row(const ModelRating& m, const ShareRating& r, b
   row.push_back(num(k.KivoutCassetteHight) + " × " + num(k.KivoutCassetteWidth) + " × " + num(k.KivoutCassetteDepth));
   row.push_back(num(k.KivoutCassetteWeight));
   row.push_back(warnings.empty() ? "none" : warnings);
-  (void)si;
   return row;
 }
 

@@ -19,9 +19,15 @@ ResultView side_by_side(const std::vector<ResultView>& views, const std::vector<
     if (has_unit) merged.headings.push_back("Unit");
     for (size_t r = 0; r < first.rows.size(); ++r) {
       std::vector<std::string> row{first.rows[r].front()};
+      // Rows are matched by their label: a view may lack one (a fixed-model run publishes no
+      // atmospheric pressure), which then shows empty cells.
       for (const auto& view : views) {
-        const auto& cells = view.sections[s].rows[r];
-        for (size_t c = 1; c <= value_columns; ++c) row.push_back(c < cells.size() ? cells[c] : std::string());
+        const std::vector<std::string>* cells = nullptr;
+        if (s < view.sections.size())
+          for (const auto& candidate : view.sections[s].rows)
+            if (!candidate.empty() && candidate.front() == first.rows[r].front()) cells = &candidate;
+        for (size_t c = 1; c <= value_columns; ++c)
+          row.push_back(cells && c < cells->size() ? (*cells)[c] : std::string());
       }
       if (has_unit) row.push_back(first.rows[r].back());
       merged.rows.push_back(std::move(row));

@@ -50,14 +50,21 @@ ChartFrame chart_frame(const ChartInput& in) {
       w_max = std::max(w_max, s->w);
     }
   }
+  // The psychrometric library's range of validity bounds the frame (and the work of drawing it),
+  // whatever values a rating holds.
+  t_min = std::clamp(t_min, in.si ? -100.0 : -148.0, in.si ? 200.0 : 392.0);
+  t_max = std::clamp(t_max, t_min, in.si ? 200.0 : 392.0);
+  w_max = std::clamp(w_max, 0.0, in.si ? 1000.0 : 7000.0);
   f.t_step = in.si ? 5.0 : 10.0;
   const double margin = in.si ? 4.0 : 8.0;  // room for the labels of the outermost states
-  f.t_lo = round_down(t_min - margin, f.t_step);
-  f.t_hi = round_up(t_max + margin, f.t_step);
+  do {
+    f.t_lo = round_down(t_min - margin, f.t_step);
+    f.t_hi = round_up(t_max + margin, f.t_step);
+  } while ((f.t_hi - f.t_lo) / f.t_step > 14 && (f.t_step *= 2));
   // Room above the highest state for the saturation curve's turn and the labels.
   const double top = std::max(w_max * 1.2, in.si ? 10.0 : 70.0);
-  const double si_steps[] = {1, 2, 5, 10, 20, 50, 100};
-  const double ip_steps[] = {5, 10, 20, 50, 100, 200, 500};
+  const double si_steps[] = {1, 2, 5, 10, 20, 50, 100, 200};
+  const double ip_steps[] = {5, 10, 20, 50, 100, 200, 500, 1000};
   for (double step : in.si ? si_steps : ip_steps) {
     f.w_step = step;
     if (top / step <= 10) break;

@@ -106,14 +106,15 @@ std::string report_html(const ResultView& view, const std::string& chart_svg) {
   html.element("span", {{"class", "model"}}, view.model.empty() ? std::string("no model") : view.model);
   html.close();
   html.open("main", {{"class", "grid"}});
-  // Two columns of tables, then the chart across the page. A table too wide for half the page
-  // (the side-by-side tables of several ratings) takes a row of its own.
+  // Two columns of tables, then the chart across the page. Side-by-side tables of several
+  // ratings are too wide for half the page: each takes a row of its own (two pages).
+  const bool several = !view.sections.empty() && view.sections.front().headings.size() > 3;
   const std::vector<std::vector<std::string>> layout[] = {{{"Inputs"}, {"Selected model", "Leakage"}},
                                                           {{"Summer performance"}, {"Winter performance"}},
                                                           {{"Efficiencies"}, {"Face velocities and pressure drops"}},
                                                           {{"Recovered energy"}, {"Warnings"}}};
   for (const auto& row : layout) {
-    bool wide = false;
+    bool wide = several;
     for (const auto& cell : row)
       for (const auto& title : cell)
         if (const ViewTable* t = find(view, title)) wide = wide || t->headings.size() > 6;

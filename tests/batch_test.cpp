@@ -127,7 +127,7 @@ TEST(OutputColumns, EachTypeAsItsShortestTextEveryPropertyInInterfaceOrderThenTh
   const Records records = read_all(output_header() + line);
   const auto props = detail::properties();
   ASSERT_EQ(records.size(), 2u);
-  ASSERT_EQ(records[1].size(), props.size() + 2);
+  ASSERT_EQ(records[1].size(), props.size() + 3);
   for (size_t i = 0; i < props.size(); ++i) {
     EXPECT_EQ(records[0][i], props[i].name);
     EXPECT_EQ(records[1][i], cell_text(k, props[i])) << props[i].name;
@@ -135,6 +135,8 @@ TEST(OutputColumns, EachTypeAsItsShortestTextEveryPropertyInInterfaceOrderThenTh
   EXPECT_EQ(records[0][props.size()], "failure_number");
   EXPECT_EQ(records[1][props.size()], "11");
   EXPECT_EQ(records[1][props.size() + 1], "Division by zero, here");
+  EXPECT_EQ(records[0][props.size() + 2], "frost_risk");
+  EXPECT_EQ(records[1][props.size() + 2], "");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -180,7 +180,7 @@ TEST(BatchCommand, FailedRowsAreWrittenAndTheExitStatusSaysSo) {
   for (std::string line; std::getline(out, line);) lines.push_back(line);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_NE(lines[2].find(",6,Overflow: input KivinputAltitude 40000"), std::string::npos) << lines[2];
-  EXPECT_EQ(lines[1].substr(lines[1].size() - 3), ",0,");
+  EXPECT_EQ(lines[1].substr(lines[1].size() - 8), ",0,,true") << "completed, and its winter exhaust air freezes";
   EXPECT_EQ(lines[3], lines[1]);
 }
 
@@ -285,7 +285,8 @@ TEST(RateJsonLines, FailedRatingGivesItsErrorAndExitStatusTwo) {
   std::getline(out, first);
   std::getline(out, second);
   EXPECT_NE(first.find(R"("error":{"description":"Overflow: input KivinputAltitude 40000)"), std::string::npos) << first;
-  EXPECT_NE(second.find(R"("KivunitSI":true,"error":)"), std::string::npos) << second;
+  EXPECT_NE(second.find(R"("KivunitSI":true,"warnings":[{"code":5,)"), std::string::npos) << second;
+  EXPECT_NE(second.find(R"(],"error":null})"), std::string::npos) << second;
 }
 
 TEST(RateJsonLines, TableFormatIsRefused) {
@@ -293,6 +294,31 @@ TEST(RateJsonLines, TableFormatIsRefused) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("--jsonl writes JSON lines"), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The comparison and the rating conditions as an engineer runs them: exit status, and a line of
+// the output or the message that must be there.
+
+TEST(SelectCommand, MarksTheAutomaticPickAndSaysWhenAFilterLeavesNothing) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* out;  // in standard output, or standard error when the status is 1
+  } rows[] = {
+      {{"select", "examples/si_design_day.json"}, 0, "  * TXL-1600-Q_480(1.9)_Condensation "},
+      {{"select", "examples/si_design_day.json", "--max-pdrop", "150"}, 0, "which the filter leaves out"},
+      {{"select", "examples/si_design_day.json", "--max-pdrop", "10"}, 1, "no model meets the filter (pressure drop at most 10 Pa)"},
+      {{"select", "examples/si_design_day.json", "--min-efficiency", "99"}, 1, "sensible efficiency at least 99 %"},
+      {{"select", "examples/si_design_day.json", "--json"}, 0, "\"automatic\": true"},
+      {{"select", "examples/ip_design_day.json", "--conditions", "ahri"}, 0, "  * TXL-1900-Q_480(1.9)_Condensation          75 %"},
+      {{"rate", "examples/ip_design_day.json", "--conditions", "ahri"}, 0, "\"airflowPercent\": 75.0"},
+  };
+  for (const auto& row : rows) {
+    const ToolRun r = novaflux(row.args);
+    EXPECT_EQ(r.status, row.status) << row.args.back() << "\n" << r.err;
+    EXPECT_NE((row.status == 1 ? r.err : r.out).find(row.out), std::string::npos) << row.args.back() << "\n" << r.out << r.err;
+  }
 }
 
 }  // namespace

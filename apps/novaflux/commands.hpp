@@ -10,6 +10,8 @@ void register_catalogue_commands(CLI::App& app);
 void register_models_command(CLI::App& app);
 void register_leakage_command(CLI::App& app);
 void register_batch_command(CLI::App& app);
+void register_report_commands(CLI::App& app);
+void register_select_command(CLI::App& app);
 
 // Set by a verb's callback; main returns it.
 int& exit_status();

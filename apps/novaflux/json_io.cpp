@@ -93,6 +93,11 @@ std::string model_name(Modelall model) {
   return std::to_string(static_cast<int32_t>(model));
 }
 
+std::optional<RunFailure> failure_of(const nlohmann::json& error) {
+  if (error.is_null()) return std::nullopt;
+  return RunFailure{error.value("number", 0), error.value("description", std::string())};
+}
+
 void apply_json(KivClass& k, const nlohmann::json& input) {
   if (!input.is_object()) throw std::invalid_argument("the input must be a JSON object of property names to values");
   for (const auto& [name, value] : input.items()) {
@@ -105,6 +110,10 @@ void apply_json(KivClass& k, const nlohmann::json& input) {
 nlohmann::ordered_json result_json(const KivClass& k, const nlohmann::json& error) {
   nlohmann::ordered_json out = nlohmann::ordered_json::object();
   for (const auto& p : detail::properties()) out[std::string(p.name)] = value_json(k, p);
+  nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
+  for (const auto& w : result_warnings(k, error.is_null()))
+    warnings.push_back(nlohmann::ordered_json{{"code", w.code}, {"text", w.text}});
+  out["warnings"] = std::move(warnings);
   out["error"] = error;
   return out;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "novaflux/kiv_class.hpp"
+#include "novaflux/result_view.hpp"
 
 namespace novaflux::tool {
 
@@ -18,10 +19,14 @@ void apply_json(KivClass& object, const nlohmann::json& input);
 std::optional<Modelall> parse_model(const std::string& text);
 std::string model_name(Modelall model);
 
-// Every property in interface order, then "error": null or {"number", "description"}.
+// Every property in interface order, then "warnings" (a list of {"code", "text"}: the run's own
+// warning and the frost warning) and "error": null or {"number", "description"}.
 nlohmann::ordered_json result_json(const KivClass& object, const nlohmann::json& error);
 
-// The same result grouped for a person.
+// The failure of an "error" value (null: none).
+std::optional<RunFailure> failure_of(const nlohmann::json& error);
+
+// The properties grouped by name, one per line (`--format properties`).
 std::string result_table(const KivClass& object, const nlohmann::json& error);
 
 }  // namespace novaflux::tool

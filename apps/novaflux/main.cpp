@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
   novaflux::tool::register_models_command(app);
   novaflux::tool::register_leakage_command(app);
   novaflux::tool::register_batch_command(app);
+  novaflux::tool::register_report_commands(app);
+  novaflux::tool::register_select_command(app);
 
   try {
     app.parse(argc, argv);

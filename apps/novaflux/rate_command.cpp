@@ -12,6 +12,8 @@
 #include "common/run_error.hpp"
 #include "component/interface_table.hpp"
 #include "json_io.hpp"
+#include "conditions_rating.hpp"
+#include "rating_input.hpp"
 
 namespace novaflux::tool {
 
@@ -27,49 +29,29 @@ struct RateOptions {
   std::string model;
   std::string format = "json";
   bool jsonl = false;
+  std::string conditions = "given";
 };
 
-std::string read_all(const std::string& path) {
-  if (path == "-") return std::string(std::istreambuf_iterator<char>(std::cin), {});
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + path);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::optional<Modelall> requested_model(const RateOptions& o) {
-  if (o.model.empty()) return std::nullopt;
-  const auto model = parse_model(o.model);
-  if (!model) throw std::runtime_error("unknown model \"" + o.model + "\"");
-  return model;
-}
-
-// Runs the rating; the failure that ended it as {"number", "description"}, or null.
-nlohmann::json run_rating(KivClass& k, bool model_run) {
-  try {
-    if (model_run) k.CalculateOutputModel();
-    else k.CalculateOutput();
-  } catch (const RunError& e) {
-    return {{"number", e.code()}, {"description", e.what()}};
-  } catch (const std::exception& e) {
-    return {{"number", 1}, {"description", e.what()}};
-  }
-  return nullptr;
+// The AHRI 1060 air at 100 % and 75 % of the airflows, both printed.
+void rate_at_ahri(const RateOptions& o, const nlohmann::json& input) {
+  if (o.format == "properties") throw std::runtime_error("--conditions ahri prints json or table");
+  const RatingConditions& c = ahri_1060_conditions();
+  const ConditionsRun run = rate_at_conditions(input, c, requested_model(o.model));
+  if (o.format == "table") std::cout << view_text(conditions_view(run));
+  else std::cout << conditions_json(run, c).dump(2) << "\n";
+  if (run.failed()) exit_status() = 2;
 }
 
 void rate(const RateOptions& o) {
-  nlohmann::json input;
-  try {
-    input = nlohmann::json::parse(read_all(o.input));
-  } catch (const nlohmann::json::parse_error& e) {
-    throw std::runtime_error((o.input == "-" ? std::string("standard input") : o.input) +
-                             " is not valid JSON: " + e.what());
-  }
+  const nlohmann::json input = read_json_input(o.input);
+  if (o.conditions == "ahri") return rate_at_ahri(o, input);
   KivClass k;
   apply_json(k, input);
-  const auto model = requested_model(o);
+  const auto model = requested_model(o.model);
   if (model) k.KivinputModel = *model;
   const nlohmann::json error = run_rating(k, model.has_value());
-  if (o.format == "table") std::cout << result_table(k, error);
+  if (o.format == "table") std::cout << view_text(result_view(k, failure_of(error)));
+  else if (o.format == "properties") std::cout << result_table(k, error);
   else std::cout << result_json(k, error).dump(2) << "\n";
   if (!error.is_null()) exit_status() = 2;
 }
@@ -80,8 +62,9 @@ void rate(const RateOptions& o) {
 // line is rated on a new object from the state of a fresh thread, exactly as `rate` would
 // rate it alone. Exit status: 1 when a line could not be used, else 2 when a rating failed.
 void rate_jsonl(const RateOptions& o) {
-  if (o.format != "json") throw std::runtime_error("--jsonl writes JSON lines; --format table rates one object");
-  const auto model = requested_model(o);
+  if (o.format != "json") throw std::runtime_error("--jsonl writes JSON lines; --format table and properties rate one object");
+  if (o.conditions != "given") throw std::runtime_error("--jsonl rates each line as given; --conditions rates one object");
+  const auto model = requested_model(o.model);
   std::ifstream file;
   std::istream* in = &std::cin;
   if (o.input != "-") {
@@ -132,7 +115,12 @@ void register_rate_command(CLI::App& app) {
   auto* cmd = app.add_subcommand("rate", "rate a wheel from a JSON object of inputs (FILE or - for standard input)");
   cmd->add_option("input", options->input, "JSON file, or - for standard input");
   cmd->add_option("--model", options->model, "rate this model (enumeration name or id) instead of selecting one");
-  cmd->add_option("--format", options->format, "json or table")->check(CLI::IsMember({"json", "table"}));
+  cmd->add_option("--format", options->format,
+                  "json, table (a labelled datasheet with units) or properties (every property by name)")
+      ->check(CLI::IsMember({"json", "table", "properties"}));
+  cmd->add_option("--conditions", options->conditions,
+                  "given (the inputs' air) or ahri (AHRI 1060 air, rated at 100 % and 75 % of the airflows)")
+      ->check(CLI::IsMember({"given", "ahri"}));
   cmd->add_flag("--jsonl", options->jsonl,
                 "read one JSON object per line and write one compact result line per input line");
   // The tool's own options (--catalogue) may also follow the verb.

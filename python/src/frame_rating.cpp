@@ -82,7 +82,8 @@ void store(OutputColumn& out, size_t row, const KivClass& k, const detail::CaseO
   if (const auto* i = std::get_if<int64_t>(&value)) put(out.data, row, *i);
   else if (const auto* b = std::get_if<bool>(&value)) put(out.data, row, *b);
   else if (const auto* d = std::get_if<double>(&value)) put(out.data, row, *d);
-  else out.texts[row] = std::get<std::string>(value);
+  else if (!out.texts.empty()) out.texts[row] = std::get<std::string>(value);
+  else if (out.column->type == CellType::Boolean) put(out.data, row, false);  // a failed row: see `error`
 }
 
 // Fills an object array; repeated texts (model names, warnings) share one Python string.

@@ -5,6 +5,7 @@
 
 #include "common/module_state.hpp"
 #include "common/run_error.hpp"
+#include "novaflux/result_view.hpp"
 
 namespace novaflux::detail {
 
@@ -12,12 +13,18 @@ namespace {
 
 CellValue failure_number(const KivClass&, const CaseOutcome& o) { return int64_t{o.failure_number}; }
 CellValue failure_text(const KivClass&, const CaseOutcome& o) { return o.failure_text; }
+// Empty after a failed run: its leaving states are not those of the case.
+CellValue frost_risk_cell(const KivClass& k, const CaseOutcome& o) {
+  if (o.failure_number != 0) return std::string{};
+  return frost_risk(k.KivoutEaW_DBT, k.KivoutEaW_RH, k.KivoutEaW_AbsHum, k.get_KivunitSI(), k.KivinputAltitude);
+}
 
 std::vector<ResultColumn> build_columns() {
   std::vector<ResultColumn> columns;
   for (const auto& p : properties()) columns.push_back({p.name, CellType::Property, &p, nullptr});
   columns.push_back({"failure_number", CellType::Integer, nullptr, failure_number});
   columns.push_back({"failure_text", CellType::Text, nullptr, failure_text});
+  columns.push_back({"frost_risk", CellType::Boolean, nullptr, frost_risk_cell});
   return columns;
 }
 

@@ -7,6 +7,8 @@
 //   failure_number  0 when the run completed, else the number of the failure that ended it
 //                   (a RunError's number; 1 for any other failure)
 //   failure_text    "" when the run completed, else the failure's description
+//   frost_risk      whether the winter exhaust air may freeze in the wheel (frost_risk of
+//                   novaflux/result_view.hpp); "" after a failed run
 // Warnings of a completed run are the KivOutErrorCode / KivOutErrorMsg properties, as ever.
 #include <cstdint>
 #include <span>

@@ -166,8 +166,12 @@ try:
     check("module state apart across apartments", out.get("other-apartment") == out.get("alone") != None, out)
 
     check("regsvr32 /u unregisters", wine("regsvr32", "/s", "/u", winpath(dll))[0] == 0)
-    check("registry: class and ProgID gone", wine("reg", "query", "HKCR\\CLSID\\" + cls)[0] != 0 and
-          wine("reg", "query", "HKCR\\" + progid)[0] != 0)
+    check("per-user registration (DllInstall user)", wine("regsvr32", "/s", "/n", "/i:user", winpath(dll))[0] == 0 and
+          wine("reg", "query", "HKCU\\Software\\Classes\\CLSID\\" + cls + "\\InprocServer32")[0] == 0 and
+          wine("regsvr32", "/s", "/u", "/n", "/i:user", winpath(dll))[0] == 0 and
+          wine("reg", "query", "HKCU\\Software\\Classes\\CLSID\\" + cls)[0] != 0)
+    check("registry: class, ProgID and type library gone", wine("reg", "query", "HKCR\\CLSID\\" + cls)[0] != 0 and
+          wine("reg", "query", "HKCR\\" + progid)[0] != 0 and wine("reg", "query", "HKCR\\TypeLib\\" + libid)[0] != 0)
     static_win32()
 finally:
     subprocess.run(["wineserver", "-k"], env=ENV, capture_output=True)

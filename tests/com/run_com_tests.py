@@ -75,12 +75,12 @@ def expected_members(table):
     return members
 
 
-def typelib_check(label, dll, table, pointer):
+def typelib_check(label, dll, table, syskind):
     rc, out = wine(CLIENT, "typelib", winpath(dll))
     lines = out.splitlines()
     lib = table["typeLibrary"]
     head = "library %s %s %s %d" % (lib["name"], lib["guid"], lib["version"], int(lib["locale"], 16))
-    check(label + ": library identity", rc == 0 and lines and lines[0].startswith(head + " "), lines[:1])
+    check(label + ": library identity", rc == 0 and lines and lines[0] == "%s %d" % (head, syskind), lines[:1])
     types = {l.split()[1]: l.split()[2] for l in lines if l.startswith("type ")}
     want = {e["name"]: e["guid"] for e in table["enumerations"]}
     want.update({table["interface"]["name"]: table["interface"]["guid"], table["class"]["name"]: table["class"]["guid"]})
@@ -90,7 +90,7 @@ def typelib_check(label, dll, table, pointer):
     exp = [(n, d & 0xFFFFFFFF, k, p) for n, d, k, p in expected_members(table)]
     check(label + ": %d members, names, DISPIDs, kinds, types, order" % len(exp), got == exp,
           [(g, e) for g, e in zip(got, exp) if g != e][:3] or (len(got), len(exp)))
-    slots = [int(f[4]) // pointer for f in funcs]
+    slots = [int(f[4]) // 8 for f in funcs]  # offsets as the 64-bit reader lays the vtable out
     check(label + ": vtable slots follow IDispatch", slots == list(range(7, 7 + len(funcs))), slots[:10])
 
 
@@ -128,47 +128,50 @@ try:
     check("registry: type library", wine("reg", "query", "HKCR\\TypeLib\\" + libid + "\\1.0")[0] == 0)
 
     props = table["properties"]
-    names = os.path.join(tmp, "names.txt")
-    with open(names, "w") as f:
-        f.write("\n".join(p["name"] for p in props) + "\n")
+    template = open(os.path.join(root, "tests", "com", "late_bound_host.vbs")).read()
+    outputs = "\n".join('WScript.Echo "%s=" & CStr(obj.%s)' % (p["name"], p["name"]) for p in props)
+
+    def vbscript(inputs, method):
+        host = os.path.join(tmp, "host.vbs")
+        with open(host, "w") as f:
+            f.write(template.replace("'INPUTS", "\n".join("obj.%s = %s" % (k, literal(v)) for k, v in inputs.items()))
+                    .replace("'OUTPUTS", outputs))
+        return wine("cscript", "//nologo", winpath(host), method)[1]
+
     si = json.load(open(os.path.join(root, "examples", "si_design_day.json")))
     ip = json.load(open(os.path.join(root, "examples", "ip_design_day.json")))
+    day = lambda inputs: "".join("%s=%s\n" % (k, literal(v)) for k, v in inputs.items())
     cases = [("SI design day", si, None), ("IP design day", ip, None), ("fixed model", si, 66),
              ("failing run", dict(si, KivinputAltitude=40000), None)]
     for case, inputs, model in cases:
         expected = native_rate(inputs, model)
         given = dict(inputs, **({"KivinputModel": model} if model else {}))
-        lines = "".join("%s=%s\n" % (k, literal(v)) for k, v in given.items())
-        path = os.path.join(tmp, "inputs.txt")
-        with open(path, "w") as f:
-            f.write(lines)
-        method = "CalculateOutputModel" if model else "CalculateOutput"
-        rc, out = wine("cscript", "//nologo", winpath(os.path.join(root, "tests", "com", "late_bound_host.vbs")),
-                       winpath(path), method, winpath(names))
-        compare("VBScript " + case, out, expected, props, True)
-        rc, out = wine(CLIENT, "rate", *(["model"] if model else []), stdin=lines)
-        compare("vtable " + case, out, expected, props, False)
+        compare("VBScript " + case, vbscript(given, "CalculateOutputModel" if model else "CalculateOutput"),
+                expected, props, True)
+        compare("vtable " + case, wine(CLIENT, "rate", *(["model"] if model else []), stdin=day(given))[1],
+                expected, props, False)
 
-    rc, out = wine("cscript", "//nologo", winpath(os.path.join(root, "tests", "com", "late_bound_host.vbs")),
-                   winpath(os.path.join(tmp, "inputs.txt")), "checks", winpath(names))
-    v = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+    v = dict(line.split("=", 1) for line in vbscript({}, "checks").splitlines() if "=" in line)
     check("Null refused with a type mismatch", v.get("null", "").startswith("13|KivOutErrorMsg takes"), v)
     check("default member is KivinputRAUnitDBTWBT", v.get("default") == "True", v)
     check("nonzero Boolean reads True (-1)", v.get("nonzero") == "True -1", v)
     check("PdropOtherCalculate returns 0", v.get("pdrop") == "0 0", v)
 
-    typelib_check("win64 type library", dll, table, 8)
-    typelib_check("win32 type library", os.path.join(com, "win32", "novaflux.dll"), table, 4)
+    typelib_check("win64 type library", dll, table, 3)
+    typelib_check("win32 type library", os.path.join(com, "win32", "novaflux.dll"), table, 1)
     check("DllCanUnloadNow follows objects and locks", wine(CLIENT, "unload", winpath(dll))[1].strip() == "unload 0 1 0 1 0")
-    day = lambda inputs: "".join("%s=%s\n" % (k, literal(v)) for k, v in inputs.items())
     out = dict(l.split(" ", 1) for l in wine(CLIENT, "apartments", stdin=day(si) + "--\n" + day(ip))[1].splitlines() if " " in l)
     check("module state shared by the objects of a thread", not out.get("alone", "error").startswith("error") and
           out.get("same-thread") not in (None, out.get("alone")), out)
     check("module state apart across apartments", out.get("other-apartment") == out.get("alone") != None, out)
 
     check("regsvr32 /u unregisters", wine("regsvr32", "/s", "/u", winpath(dll))[0] == 0)
-    check("registry: class and ProgID gone", wine("reg", "query", "HKCR\\CLSID\\" + cls)[0] != 0 and
-          wine("reg", "query", "HKCR\\" + progid)[0] != 0)
+    check("per-user registration (DllInstall user)", wine("regsvr32", "/s", "/n", "/i:user", winpath(dll))[0] == 0 and
+          wine("reg", "query", "HKCU\\Software\\Classes\\CLSID\\" + cls + "\\InprocServer32")[0] == 0 and
+          wine("regsvr32", "/s", "/u", "/n", "/i:user", winpath(dll))[0] == 0 and
+          wine("reg", "query", "HKCU\\Software\\Classes\\CLSID\\" + cls)[0] != 0)
+    check("registry: class, ProgID and type library gone", wine("reg", "query", "HKCR\\CLSID\\" + cls)[0] != 0 and
+          wine("reg", "query", "HKCR\\" + progid)[0] != 0 and wine("reg", "query", "HKCR\\TypeLib\\" + libid)[0] != 0)
     static_win32()
 finally:
     subprocess.run(["wineserver", "-k"], env=ENV, capture_output=True)

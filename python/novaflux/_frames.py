@@ -75,6 +75,8 @@ def input_columns(frame):
             raise ValueError(str(unknown_property(str(name), "the interface")))
         if not info.is_input:
             raise ValueError(f"{name} is an output of the rating, not an input")
+        if name in names:
+            raise ValueError(f"{name} is more than one column")
         names.append(name)
     return names
 

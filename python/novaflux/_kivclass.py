@@ -38,6 +38,8 @@ def enumeration_number(info, value):
     """The number of an enumeration value given as a member, its name or its number."""
     members = ENUMERATIONS[info.type]
     if isinstance(value, str):
+        if value.strip().lstrip("+-").isdigit():  # a number in a text cell, as a CSV gives it
+            return float(int(value))
         try:
             return float(members[value])
         except KeyError:

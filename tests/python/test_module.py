@@ -5,7 +5,7 @@ import pandas as pd
 import pytest
 
 import novaflux
-from conftest import assert_same_as_c, design_days, year_inputs
+from conftest import EXAMPLES, assert_same_as_c, design_days, year_inputs
 
 M = novaflux.Modelall
 FIXED = dict(design_days()[0], KivinputModel=int(M.TXL_1400_Q_480_Condensation))
@@ -88,6 +88,13 @@ def test_failures_are_run_errors_and_frame_rows():
     finally:
         novaflux.set_catalogue(None)
     assert pickle.loads(pickle.dumps(frame.error[1])).description == frame.error[1].description
+
+
+def test_model_run_frame_rates_the_named_models():
+    frame = novaflux.rate_frame(pd.read_csv(EXAMPLES / "fixed_models.csv"), model_run=True)
+    expected = pd.read_csv(EXAMPLES / "expected" / "fixed_models.csv", keep_default_na=False)
+    assert list(frame.KivOutNOVAFLUXModel) == list(expected.KivOutNOVAFLUXModel)
+    assert list(frame.KivoutSaPDrop) == list(expected.KivoutSaPDrop)
 
 
 def test_two_threads_give_the_frame_of_one():

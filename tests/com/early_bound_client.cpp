@@ -2,6 +2,7 @@
 //   rate [model]  inputs as name=value lines on stdin; prints every property after the run
 //   typelib DLL   the type library embedded in DLL, one line per type and per member
 //   unload DLL    DllCanUnloadNow through the life of an object and a server lock
+//   formula Q     FormulaInterpulation(Q, 100, 125, "110") with its by-reference arguments
 //   apartments    module state shared by two objects of a thread, not across apartments
 #include <windows.h>
 #include <oleauto.h>
@@ -157,6 +158,21 @@ int unload(const wchar_t* dll) {
   return 0;
 }
 
+int formula(const wchar_t* query) {
+  _KivClass* o = create();
+  BSTR q = SysAllocString(query), main = SysAllocString(L"110");
+  VARIANT x1, x2;
+  V_VT(&x1) = V_VT(&x2) = VT_R8;
+  V_R8(&x1) = 100;
+  V_R8(&x2) = 125;
+  double r = -1;
+  const HRESULT hr = o->FormulaInterpulation(&q, &x1, &x2, &main, &r);
+  std::cout << "formula " << show(r) << " " << (FAILED(hr) ? failure(hr) : "") << "\n";
+  SysFreeString(q);
+  SysFreeString(main);
+  return o->Release() == 0 ? 0 : 4;
+}
+
 // The thread's module state is what EffectivenessCalculate works on: after a run of another
 // object on the same thread an object gets other figures than after its own run, unless that
 // other run was in another apartment. Inputs: the SI and the IP design day, split by "--".
@@ -206,6 +222,7 @@ int wmain(int argc, wchar_t** argv) {
   else if (mode == L"typelib" && argc > 2) rc = typelib(argv[2]);
   else if (mode == L"unload" && argc > 2) rc = unload(argv[2]);
   else if (mode == L"apartments") rc = apartments(inputs);
+  else if (mode == L"formula" && argc > 2) rc = formula(argv[2]);
   std::cout.flush();
   CoUninitialize();
   return rc;

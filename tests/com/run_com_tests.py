@@ -3,7 +3,7 @@
 host and an early-bound C++ host on the design days, the type library against `novaflux
 describe`, unload counts, errors and apartments; the 32-bit DLLs checked statically.
 Usage: run_com_tests.py NATIVE_BUILD COM_DIR"""
-import json, os, shutil, struct, subprocess, sys, tempfile
+import ctypes, json, os, shutil, struct, subprocess, sys, tempfile
 
 native, com = (os.path.abspath(p) for p in sys.argv[1:3])
 root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -156,6 +156,14 @@ try:
     check("default member is KivinputRAUnitDBTWBT", v.get("default") == "True", v)
     check("nonzero Boolean reads True (-1)", v.get("nonzero") == "True -1", v)
     check("PdropOtherCalculate returns 0", v.get("pdrop") == "0 0", v)
+    lib = ctypes.CDLL(os.path.join(native, "lib", "libnovaflux.so"))
+    lib.kiv_create.restype, formula = ctypes.c_void_p, ctypes.c_double()
+    query = b"select * from eatrvalue where val(Pressure_Differential)=100 or val(Pressure_Differential)=125 "
+    lib.kiv_formula_interpulation(ctypes.c_void_p(lib.kiv_create()), query, ctypes.c_double(100), ctypes.c_double(125),
+                                  b"110", ctypes.byref(formula))
+    out = wine(CLIENT, "formula", query.decode())[1].split()
+    check("FormulaInterpulation by reference as natively", out[:1] == ["formula"] and len(out) == 2 and
+          float(out[1]) == formula.value, (out, formula.value))
 
     typelib_check("win64 type library", dll, table, 3)
     typelib_check("win32 type library", os.path.join(com, "win32", "novaflux.dll"), table, 1)

@@ -1,9 +1,9 @@
 # Quick start on a fresh Debian machine:
 #   make demo   installs the packages, builds, and rates the sample design day
 #   make test   installs the packages, builds, and runs the whole test suite, then the same
-#               suite under AddressSanitizer and UndefinedBehaviorSanitizer, a short run of
-#               each fuzz target and a few complete ratings under valgrind, and the COM server
-#               under Wine (com.mk)
+#               suite under AddressSanitizer and UndefinedBehaviorSanitizer, 15 s of each
+#               fuzz target, a few complete ratings under valgrind, and the COM server under
+#               Wine (com.mk)
 #   make com    the COM server for Windows hosts in build-com/ (com.mk)
 BUILD ?= build
 JOBS ?= 2
@@ -19,10 +19,12 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 ASAN_BUILD ?= $(BUILD)-asan
 ASAN_CMAKE = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DNOVAFLUX_SANITIZE=ON -DNOVAFLUX_FUZZ=ON
-FUZZ_SECONDS ?= 45
+# make test fuzzes each target briefly; `make fuzz FUZZ_SECONDS=600` for a long run.
+FUZZ_SECONDS ?= 60
+TEST_FUZZ_SECONDS ?= 15
 VALGRIND = valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite
 
-.PHONY: deps build demo test test-sanitize fuzz valgrind bench clean
+.PHONY: deps build demo test test-sanitize fuzz valgrind bench count-tests clean
 
 deps:
 	@missing=""; for p in $(APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -40,7 +42,9 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
-	$(MAKE) --no-print-directory test-sanitize fuzz valgrind test-com
+	$(MAKE) --no-print-directory test-sanitize valgrind
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
+	$(MAKE) --no-print-directory test-com
 
 # The whole test suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer: any
 # report fails the test that caused it.
@@ -65,6 +69,12 @@ valgrind: build
 	run $(BUILD)/bin/novaflux rate fuzz/corpus/rate_json/altitude_high.json; \
 	run $(BUILD)/bin/novaflux rate fuzz/corpus/rate_json/si_grains.json; \
 	run $(BUILD)/bin/c_api_c_test
+
+# Lines of test code against product code (the rule of README "Development").
+count-tests:
+	@f() { git ls-files | grep -E '\.(c|cc|cpp|h|hpp|py|sh|js|idl|rc|vbs)$$' | grep -E "$$@" | xargs cat | wc -l; }; \
+	t=$$(f '^(tests|fuzz)/'); p=$$(f -v '^(tests|fuzz|bench|examples|scripts|data|docs|\.ci)/'); \
+	echo "test $$t product $$p: $$((100 * t / p)) %"
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DNOVAFLUX_TESTS=OFF -DNOVAFLUX_BENCH=ON >/dev/null

@@ -3,7 +3,7 @@
 // ones, none at all), any double (NaN, infinities, denormals, huge values, the edges of the
 // integer ranges), any method name, text into numeric properties, short result buffers.
 //
-// The input is a program read front to back (fuzz/make_seeds.py writes the seed programs):
+// The input is a program read front to back:
 //   op byte      bit 0 the object (0 or 1), the rest the operation (value / 2 modulo kOps)
 //   name         byte n < property count: the interface's n-th property; 0xFE: null;
 //                otherwise a length byte and that many bytes of text
@@ -37,70 +37,20 @@ namespace detail = novaflux::detail;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
+// Edges of every numeric range, then ordinary figures of a rating (airflows, temperatures,
+// humidities, altitudes, models).
+using lim = std::numeric_limits<double>;
 const double kSpecial[] = {
-    std::numeric_limits<double>::quiet_NaN(),
-    -std::numeric_limits<double>::quiet_NaN(),
-    kInf,
-    -kInf,
-    0.0,
-    -0.0,
-    std::numeric_limits<double>::denorm_min(),
-    -std::numeric_limits<double>::denorm_min(),
-    std::numeric_limits<double>::min(),
-    std::numeric_limits<double>::max(),
-    -std::numeric_limits<double>::max(),
-    1e308,
-    -1e308,
-    1.0,
-    -1.0,
-    0.5,
-    32767.0,
-    32767.5,
-    32768.0,
-    -32768.0,
-    -32768.5,
-    -32769.0,
-    2147483647.0,
-    2147483648.0,
-    -2147483649.0,
-    3.5e38,  // beyond Single
-    1e6,
-    -1e6,
-    // Ordinary figures of a rating: airflows, temperatures, humidities, altitudes, models.
-    10000.0,
-    9000.0,
-    35.0,
-    40.0,
-    -10.0,
-    80.0,
-    24.0,
-    50.0,
-    21.0,
-    200.0,
-    100.0,
-    150.0,
-    -5.0,
-    66.0,
-    57.0,
-    88.0,
-    99.9,
-    4000.0,
-    -500.0,
+    lim::quiet_NaN(), -lim::quiet_NaN(), kInf, -kInf, 0.0, -0.0, lim::denorm_min(), -lim::denorm_min(),
+    lim::min(), lim::max(), -lim::max(), 1e308, -1e308, 1.0, -1.0, 0.5, 32767.0, 32767.5, 32768.0, -32768.0,
+    -32768.5, -32769.0, 2147483647.0, 2147483648.0, -2147483649.0, 3.5e38, 1e6, -1e6, 10000.0, 9000.0, 35.0,
+    40.0, -10.0, 80.0, 24.0, 50.0, 21.0, 200.0, 100.0, 150.0, -5.0, 66.0, 57.0, 88.0, 99.9, 4000.0, -500.0,
 };
 constexpr size_t kSpecialCount = sizeof kSpecial / sizeof kSpecial[0];
 
 enum Op : unsigned {
-  kPut,
-  kPutText,
-  kGet,
-  kGetText,
-  kCall,
-  kPdropOther,
-  kFormulaInterpulation,
-  kLastError,
-  kRecreate,
-  kSetCatalogue,
-  kOps
+  kPut, kPutText, kGet, kGetText, kCall,
+  kPdropOther, kFormulaInterpulation, kLastError, kRecreate, kSetCatalogue, kOps
 };
 
 [[noreturn]] void finding(const std::string& what) {

@@ -120,23 +120,6 @@ TEST(CatalogueOddData, InfiniteCellFailsTheLoadNamingTableRowAndColumn) {
   }
 }
 
-// A writer holding the file locked longer than a reader waits: a clear error; once the lock
-// is gone the next rating reads the file.
-TEST(CatalogueReplacement, LockedFileFailsClearlyThenReadsOnceUnlocked) {
-  TestCatalogue cat = TestCatalogue::sample();
-  UseCatalogue use(cat.path());
-  Rating locked;
-  {
-    auto writer = cat.connect();
-    writer.exec("BEGIN EXCLUSIVE; UPDATE dimension SET Weight = Weight + 1");
-    locked = rate();
-    writer.exec("ROLLBACK");
-  }
-  EXPECT_EQ(locked.number, 3001);
-  EXPECT_NE(locked.error.find("locked"), std::string::npos) << locked.error;
-  EXPECT_EQ(rate().status, 0);
-}
-
 TEST(CatalogueReplacement, BetweenRatingsTheNextRatingReadsTheNewFile) {
   TwoCatalogues two;
   TestCatalogue live = TestCatalogue::sample();

@@ -70,20 +70,6 @@ struct SourceFolder : TempDir {
 
 // ---- Loading
 
-TEST(CatalogueLoad, SampleHasEveryTableInStoredOrder) {
-  const auto c = load_catalogue(TestCatalogue::sample().path());
-  EXPECT_EQ(c->modelmast.size(), 32u);
-  EXPECT_EQ(c->txlmastS.size(), 19u);
-  EXPECT_EQ(c->txlmastW.size(), 19u);
-  EXPECT_EQ(c->eatrvalue.size(), 12u);
-  EXPECT_EQ(c->dimension.size(), 32u);
-  EXPECT_EQ(c->dewpoint.size(), 121u);
-  EXPECT_EQ(c->modelmast.front().modelid, 57.0);
-  EXPECT_EQ(c->modelmast.back().wonetarearot, 102.79);
-  EXPECT_EQ(c->txlmastW.front().series, "F2");
-  EXPECT_FALSE(c->eatrvalue.at(9).Pressure_Differential.has_value());  // an IP-only step: Null
-}
-
 class CatalogueCells : public ::testing::TestWithParam<json> {};
 
 // Columns without a declared type keep whatever is stored: a number in the text column `type`,
@@ -99,15 +85,6 @@ TEST_P(CatalogueCells, ReadByColumnKind) {
   EXPECT_EQ(m.type, c["text"].is_null() ? Text() : Text(c["text"].get<std::string>()));
 }
 INSTANTIATE_TEST_SUITE_P(StoredTypes, CatalogueCells, ::testing::ValuesIn(rows("cells")));
-
-TEST(CatalogueLoad, ViewsAndTablesWithoutRowidAreReadInTheirOwnOrder) {
-  TestCatalogue cat = TestCatalogue::empty();
-  cat.exec("DROP TABLE dewpoint; CREATE TABLE dew_source (grsp REAL, dewf REAL PRIMARY KEY) WITHOUT ROWID;"
-           "INSERT INTO dew_source VALUES (110.35, 70), (26.42, 32); CREATE VIEW dewpoint AS SELECT grsp, dewf FROM dew_source;");
-  const auto c = load_catalogue(cat.path());
-  ASSERT_EQ(c->dewpoint.size(), 2u);
-  EXPECT_EQ(c->dewpoint[0].dewf, 32.0);
-}
 
 // ---- Files a rating cannot read: every method fails naming the file and the defect, twice
 // (a failure is neither remembered as a catalogue nor a crash later), and nothing is rated.
@@ -285,45 +262,8 @@ TEST_P(CatalogueChanges, ThreadsShareAnUnchangedSnapshotAndEachSeesAChange) {
   EXPECT_EQ(first_area(open_database()), 0.4);
 }
 
-// A reader never sees a mixture of two files while a writer keeps replacing one by the other.
-TEST_P(CatalogueChanges, ReplacementsNeverMixTwoFiles) {
-  TestCatalogue cat = TestCatalogue::sample();
-  TestCatalogue b = sample_with_area(0.5);
-  b.exec("DELETE FROM txlmastS WHERE velocityfpm > 1000");
-  const std::string a_bytes = read_bytes(cat.path()), b_bytes = read_bytes(b.path());
-  std::atomic<bool> done{false};
-  std::thread writer([&] {
-    for (int i = 0; i < 200; ++i) {
-      write_bytes(cat.dir() + "/staged.db", i % 2 ? a_bytes : b_bytes);
-      fs::rename(cat.dir() + "/staged.db", cat.path());
-    }
-    done = true;
-  });
-  on_fresh_thread([&] {
-    ScopedCatalogue use(cat.path());
-    for (int reads = 0; !done || reads < 10; ++reads) {
-      const Catalogue& c = open_database();
-      EXPECT_EQ(c.txlmastS.size(), first_area(c) == 0.5 ? 17u : 19u);
-    }
-  });
-  writer.join();
-}
-
 INSTANTIATE_TEST_SUITE_P(Detection, CatalogueChanges, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Notified" : "Polled"; });
-
-TEST(CataloguePath, DefaultIsBesideTheComponentAndOverridesNest) {
-  {
-    ScopedCatalogue none("");
-    EXPECT_EQ(fs::path(catalogue_path()), fs::path(NOVAFLUX_BINARY_DIR) / "lib" / "NOVAFLUX.db");
-  }
-  ScopedCatalogue outer("/somewhere/a.db");
-  {
-    ScopedCatalogue inner("/elsewhere/b.db");
-    EXPECT_EQ(catalogue_path(), "/elsewhere/b.db");
-  }
-  EXPECT_EQ(catalogue_path(), "/somewhere/a.db");
-}
 
 // ---- Builder
 
@@ -379,19 +319,6 @@ TEST_P(CatalogueBuildErrors, NameTheLineAndLeaveTheEarlierFile) {
 }
 INSTANTIATE_TEST_SUITE_P(Sources, CatalogueBuildErrors, ::testing::ValuesIn(rows("build_errors")), name_of);
 
-TEST(CatalogueBuild, MissingOutputFolderIsMadeAndARebuildIsNoticed) {
-  SourceFolder src;
-  const std::string out = src.file("lib/sub/NOVAFLUX.db");
-  build_catalogue(src.path.string(), out);
-  on_fresh_thread([&] {
-    ScopedCatalogue use(out);
-    EXPECT_EQ(open_database().dimension.size(), 32u);
-    write_bytes(src.file("dimension.csv"), "rotor_dia,series,type,rotdepth,dimH,dimD,drivemot,Weight\n500,F2,E,200,640,340,0.09,42\n");
-    build_catalogue(src.path.string(), out);
-    EXPECT_EQ(open_database().dimension.size(), 1u);
-  });
-}
-
 // ---- Checker
 
 TEST(CatalogueCheck, SamplePassesAndUnusableFilesAreOneDefect) {
@@ -414,16 +341,6 @@ TEST_P(CatalogueCheckDefects, AreReportedOneLineEach) {
   EXPECT_EQ(report.defects, GetParam()["defects"].get<std::vector<std::string>>());
 }
 INSTANTIATE_TEST_SUITE_P(Sample, CatalogueCheckDefects, ::testing::ValuesIn(rows("check_defects")), name_of);
-
-TEST(CatalogueCheck, HarmlessOddsAreNotes) {
-  TestCatalogue cat = TestCatalogue::sample();
-  cat.exec("DELETE FROM dimension WHERE rotor_dia = 2130; DELETE FROM txlmastS WHERE velocityfpm > 1000");
-  const CheckReport report = check_catalogue(cat.path());
-  EXPECT_TRUE(report.ok());
-  const auto has = [&](const std::string& t) { return std::find(report.notes.begin(), report.notes.end(), t) != report.notes.end(); };
-  EXPECT_TRUE(has("dimension: no cassette data for rotor 2130 (series F2, type E, depth 200); its runs keep the previous cassette outputs"));
-  EXPECT_TRUE(has("txlmastS: the curve for rotor depth 200, series F2, type N spans 200 to 1000 fpm; velocities outside it are scaled from the end row"));
-}
 
 TEST(CatalogueTool, BuildAndCheck) {
   TempDir dir;

@@ -155,17 +155,6 @@ TEST(BatchCommand, BadInputFailsWithLineAndColumnAndLeavesNoOutput) {
   }
 }
 
-TEST(BatchCommand, MissingInputOrOptionIsReported) {
-  TempDir dir;
-  ToolRun r = novaflux({"batch", (dir.path / "none.csv").string(), "-o", (dir.path / "out.csv").string()});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("cannot open"), std::string::npos) << r.err;
-  r = novaflux({"batch", "examples/fixed_models.csv"});
-  EXPECT_NE(r.status, 0);
-  EXPECT_NE(r.err.find("--output"), std::string::npos) << r.err;
-  EXPECT_EQ(dir.names(), std::vector<std::string>{});
-}
-
 TEST(BatchCommand, FailedRowsAreWrittenAndTheExitStatusSaysSo) {
   TempDir dir;
   const std::string failing = "true,10000,9000,true,true,35,40,-10,80,24,50,21,40,40000\n";
@@ -182,34 +171,6 @@ TEST(BatchCommand, FailedRowsAreWrittenAndTheExitStatusSaysSo) {
   EXPECT_NE(lines[2].find(",6,Overflow: input KivinputAltitude 40000"), std::string::npos) << lines[2];
   EXPECT_EQ(lines[1].substr(lines[1].size() - 8), ",0,,true") << "completed, and its winter exhaust air freezes";
   EXPECT_EQ(lines[3], lines[1]);
-}
-
-TEST(BatchCommand, ReadsStandardInputAndWritesStandardOutput) {
-  const ToolRun r = novaflux({"batch", "-", "-o", "-", "--threads", "2"}, kHeader + kRow + kRow);
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
-  EXPECT_EQ(r.out.rfind("KivoutCassetteHight,", 0), 0u);
-}
-
-TEST(BatchCommand, CatalogueOptionWorksBeforeAndAfterTheVerb) {
-  TempDir dir;
-  write_file(dir.path / "in.csv", kHeader + kRow);
-  const std::string in = (dir.path / "in.csv").string(), out = (dir.path / "out.csv").string();
-  const std::string missing = (dir.path / "missing.db").string();
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string in_output;
-  } const cases[] = {
-      {{"--catalogue", missing, "batch", in, "-o", out}, 2, ",3001,catalogue " + missing},
-      {{"batch", in, "-o", out, "--catalogue", missing}, 2, ",3001,catalogue " + missing},
-      {{"batch", "--catalogue", kCatalogue, in, "-o", out}, 0, "TXL-1600-Q_480(1.9)_Condensation"},
-  };
-  for (const auto& c : cases) {
-    const ToolRun r = novaflux(c.args);
-    EXPECT_EQ(r.status, c.status) << r.err;
-    EXPECT_NE(file_text(out).find(c.in_output), std::string::npos) << c.in_output;
-  }
 }
 
 TEST(BatchCommand, InterruptedBatchLeavesNoFile) {
@@ -275,25 +236,6 @@ TEST(RateJsonLines, OneResultLinePerInputLineAndErrorsInTheirLine) {
       {4, R"({"line":5,"error":{"description":"property KivinputSupplyAir: expects a number","number":3200}})"},
   };
   for (const auto& e : errors) EXPECT_EQ(lines[e.index].rfind(e.text, 0), 0u) << lines[e.index];
-}
-
-TEST(RateJsonLines, FailedRatingGivesItsErrorAndExitStatusTwo) {
-  const ToolRun r = novaflux({"rate", "--jsonl"}, "{\"KivunitSI\": true, \"KivinputAltitude\": 40000}\n{\"KivunitSI\": true}\n");
-  EXPECT_EQ(r.status, 2);
-  std::istringstream out(r.out);
-  std::string first, second;
-  std::getline(out, first);
-  std::getline(out, second);
-  EXPECT_NE(first.find(R"("error":{"description":"Overflow: input KivinputAltitude 40000)"), std::string::npos) << first;
-  EXPECT_NE(second.find(R"("KivunitSI":true,"warnings":[{"code":5,)"), std::string::npos) << second;
-  EXPECT_NE(second.find(R"(],"error":null})"), std::string::npos) << second;
-}
-
-TEST(RateJsonLines, TableFormatIsRefused) {
-  const ToolRun r = novaflux({"rate", "--jsonl", "--format", "table", "-"}, "{}\n");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("--jsonl writes JSON lines"), std::string::npos) << r.err;
-  EXPECT_EQ(r.out, "");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
 #include "component/interface_table.hpp"
 #include "support/c_rating.hpp"
@@ -101,17 +100,6 @@ TEST(HostileInput, EveryInputWithHostileNumbers) {
   }
 }
 
-// A run writes the outputs of its mode; one it does not write (the outdoor wet bulb in
-// humidity-ratio mode) keeps whatever the host put there, even a NaN.
-TEST(HostileInput, OutputTheRunDoesNotWriteKeepsTheHostsValue) {
-  const Rating r = run(kIpGrainsDay, json{{"KivoutOAS_WBT", "nan"}, {"KivoutCassetteHight", "nan"}, {"KivoutSaS_DBT", "-inf"}},
-                       json::object(), "CalculateOutput");
-  ASSERT_EQ(r.status, 0) << r.error;
-  EXPECT_TRUE(std::isnan(std::strtod(r["KivoutOAS_WBT"].c_str(), nullptr)));
-  EXPECT_TRUE(std::isfinite(std::strtod(r["KivoutCassetteHight"].c_str(), nullptr)));
-  EXPECT_TRUE(std::isfinite(std::strtod(r["KivoutSaS_DBT"].c_str(), nullptr)));
-}
-
 // ---- Through the tool
 
 struct ToolRun {
@@ -162,32 +150,6 @@ TEST_P(HostileTool, RateGivesAResultOrAClearError) {
 }
 INSTANTIATE_TEST_SUITE_P(Files, HostileTool, ::testing::ValuesIn(test_support::rows("hostile_cases.json", "tool")),
                          [](const auto& i) { return i.param["name"].template get<std::string>(); });
-
-// A cell that is no number stops the batch before rating, naming line, column and property;
-// hostile numbers fail their rows one by one.
-TEST(HostileTool, BatchStopsOnCellsThatAreNoNumberAndFailsHostileRowsOneByOne) {
-  const std::string header = "KivunitSI,KivinputSupplyAir,KivinputReturnAir,KivinputAltitude,KivinputLeakagePressureDifference,"
-                             "KivinputOAUnitDBTRH,KivinputRAUnitDBTRH,KivinputOAS_DBT,KivinputOAS_RH,KivinputOAW_DBT,KivinputOAW_RH,"
-                             "KivinputRaS_DBT,KivinputRaS_RH,KivinputRaW_DBT,KivinputRaW_RH\n";
-  const std::string rest = ",200,110,true,true,35,40,-10,80,24,50,21,40\n";
-  for (const char* cell : {"nan", "inf", "-Infinity", "ten", "0x10", "1e400"}) {
-    TempDir dir;
-    write_bytes((dir.path / "in.csv").string(), header + "true,10000,9000" + rest + "true,10000," + cell + rest);
-    const ToolRun r = run_tool(dir, "batch " + (dir.path / "in.csv").string() + " -o " + (dir.path / "out.csv").string());
-    EXPECT_EQ(r.status, 1) << cell << r.err;
-    EXPECT_NE(r.err.find("line 3, column 3: KivinputReturnAir"), std::string::npos) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(dir.path / "out.csv"));
-  }
-  TempDir dir;
-  write_bytes((dir.path / "in.csv").string(), header + "true,10000,9000" + rest + "true,10000,9000,1e6,110,true,true,35,40,-10,80,24,50,21,40\n" +
-                                                 "true,1e308,9000" + rest + "true,-10000,9000" + rest + "false,1e-300,1e300,4000,-3,true,true,1e6,40,-1e6,80,75,50,70,40\n");
-  const ToolRun r = run_tool(dir, "batch " + (dir.path / "in.csv").string() + " -o " + (dir.path / "out.csv").string() + " --threads 2");
-  EXPECT_EQ(r.status, 2) << "some rows fail, none stops the batch: " << r.err;
-  const std::string out = read_bytes((dir.path / "out.csv").string());
-  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 6);
-  EXPECT_EQ(out.find("nan"), std::string::npos);
-  EXPECT_EQ(out.find(",inf"), std::string::npos);
-}
 
 }  // namespace
 }  // namespace novaflux

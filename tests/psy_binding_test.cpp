@@ -8,14 +8,11 @@
 // there, and rates in a process of its own: this program again, with the folder first on the
 // library search path, in host mode (it rates through the C interface before any test runs).
 #include <dlfcn.h>
-#include <elf.h>
 #include <gtest/gtest.h>
-#include <link.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -127,19 +124,6 @@ std::string without_entry_point(const std::string& name) {
   return bytes;
 }
 
-// Where the last byte the loader maps from the file lies.
-size_t end_of_loaded_segments(const std::string& elf) {
-  ElfW(Ehdr) header{};
-  std::memcpy(&header, elf.data(), sizeof header);
-  size_t end = 0;
-  for (unsigned i = 0; i < header.e_phnum; ++i) {
-    ElfW(Phdr) segment{};
-    std::memcpy(&segment, elf.data() + header.e_phoff + i * sizeof segment, sizeof segment);
-    if (segment.p_type == PT_LOAD) end = std::max<size_t>(end, segment.p_offset + segment.p_filesz);
-  }
-  return end;
-}
-
 std::string other_library() {
   Dl_info info{};
   dladdr(reinterpret_cast<void*>(&sqlite3_libversion), &info);
@@ -158,12 +142,6 @@ const Fault kFaults[] = {
     {"empty_file", [](const std::string& lib) { write_bytes(lib, ""); }, " cannot be loaded", ""},
     {"directory", [](const std::string& lib) { fs::create_directory(lib); }, " cannot be loaded", ""},
     {"cut_after_elf_header", [](const std::string& lib) { write_bytes(lib, read_bytes(kLib + "/libpsylib32.so").substr(0, 64)); },
-     " cannot be loaded: truncated (", ""},
-    {"cut_in_last_segment",
-     [](const std::string& lib) {
-       const std::string bytes = read_bytes(kLib + "/libpsylib32.so");
-       write_bytes(lib, bytes.substr(0, end_of_loaded_segments(bytes) - 1));
-     },
      " cannot be loaded: truncated (", ""},
     {"other_library", [](const std::string& lib) { write_bytes(lib, other_library()); }, ": entry point LCWETBULB not found", ""},
     {"without_LCSI_WBTOGR", [](const std::string& lib) { write_bytes(lib, without_entry_point("LCSI_WBTOGR")); },

@@ -5,12 +5,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <limits>
-#include <map>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -62,22 +57,6 @@ TEST(PsylibAshraeTables, SaturationPressureOverIceAndWaterBothFamilies) {
     const double ip = psy::saturation_pressure<psy::Ip>(r.x * 1.8 + 32.0) * kPaPerPsi / 1000.0;
     EXPECT_NEAR(si / r.value, 1.0, 5e-4) << r.x << " degC";
     EXPECT_NEAR(ip / r.value, 1.0, 5e-4) << r.x << " degC, IP";
-  }
-}
-
-// The table's saturation humidity ratios include the enhancement factor of real moist air; the
-// perfect-gas relation must fall short of them by 0.3 % to 0.8 %.
-TEST(PsylibAshraeTables, SaturationHumidityRatioAtSeaLevelBothFamilies) {
-  const auto rows = published("ws_kg_per_kg");
-  ASSERT_EQ(rows.size(), 12u);
-  for (const auto& r : rows) {
-    const double si = LCSI_RHTOGRAMS(static_cast<float>(r.x), 1.0f, 0) / 1000.0;
-    const double ip = LCRHTOGR(static_cast<float>(r.x * 1.8 + 32.0), 1.0f, 0) / 7000.0;
-    for (const double w : {si, ip}) {
-      const double shortfall = 1.0 - w / r.value;
-      EXPECT_GT(shortfall, 0.003) << r.x << " degC: " << w << " against " << r.value;
-      EXPECT_LT(shortfall, 0.008) << r.x << " degC: " << w << " against " << r.value;
-    }
   }
 }
 
@@ -177,23 +156,6 @@ INSTANTIATE_TEST_SUITE_P(BothFamilies, PsylibAgainstPsychrolib, ::testing::Value
 // ---------------------------------------------------------------------------------------------
 // Properties of the solver and of the relations.
 
-// The wet bulb solves its relation to better than 0.001 K: the residual of the relation, divided
-// by its slope, is the remaining temperature error.
-TEST(PsylibWetBulbSolver, ConvergedBetterThanAThousandthKelvin) {
-  const double p0 = psy::pressure_at_altitude<psy::Si>(0);
-  const double p4 = psy::pressure_at_altitude<psy::Si>(4000);
-  for (const double p : {p0, p4})
-    for (double t = -60.0; t <= 90.0; t += 2.5)
-      for (const double phi : {0.01, 0.2, 0.5, 0.8, 0.99}) {
-        const double w = psy::humidity_ratio_from_relative_humidity<psy::Si>(t, phi, p);
-        const double wb = psy::wet_bulb<psy::Si>(t, w, p);
-        const auto& form = psy::wet_bulb_form<psy::Si>(wb);
-        const auto point = psy::wet_bulb_relation<psy::Si>(form, t, wb, p);
-        EXPECT_LT(std::fabs(point.w - w) / point.dw_dtw, 1e-4) << "t=" << t << " phi=" << phi << " p=" << p;
-        EXPECT_LE(wb, t + 1e-9);
-      }
-}
-
 // A last step shorter than the resolution of the wet bulb leaves it where it is: the state below
 // once made the solver bisect away from its root and end 5e-6 K off.
 TEST(PsylibWetBulbSolver, ConvergedToTheResolutionOfTheResult) {
@@ -201,51 +163,6 @@ TEST(PsylibWetBulbSolver, ConvergedToTheResolutionOfTheResult) {
   const double wb = psy::wet_bulb<psy::Si>(t, w, p);
   const auto point = psy::wet_bulb_relation<psy::Si>(psy::Si::kWettedWick, t, wb, p);
   EXPECT_LT(std::fabs(point.w - w) / point.dw_dtw, 1e-12) << wb;
-}
-
-// The solver's slope and curvature of the relation match finite differences, on both wick forms
-// and both sides of the triple point.
-TEST(PsylibWetBulbSolver, RelationDerivativesMatchFiniteDifferences) {
-  struct Case {
-    double t, tw, altitude;
-  };
-  const double h = 1e-3;
-  for (const Case c : {Case{30.0, 5.0, 0.0}, Case{30.0, 20.0, 4000.0}, Case{60.0, 45.0, 0.0}, Case{-10.0, -30.0, 0.0},
-                       Case{5.0, -5.0, 2000.0}, Case{0.0, -0.5, 0.0}}) {
-    const double p = psy::pressure_at_altitude<psy::Si>(c.altitude);
-    const auto& form = psy::wet_bulb_form<psy::Si>(c.tw);
-    const auto at = [&](double x) { return psy::wet_bulb_relation<psy::Si>(form, c.t, x, p); };
-    const auto mid = at(c.tw);
-    const double lo = at(c.tw - h).w, hi = at(c.tw + h).w;
-    EXPECT_NEAR(mid.dw_dtw / ((hi - lo) / (2 * h)), 1.0, 1e-5) << c.t << " " << c.tw;
-    EXPECT_NEAR(mid.d2w_dtw2 / ((hi - 2 * mid.w + lo) / (h * h)), 1.0, 1e-4) << c.t << " " << c.tw;
-  }
-  for (const double t : {-80.0, -20.0, 0.0, 0.02, 25.0, 90.0, 180.0}) {
-    const auto s = psy::saturation<psy::Si>(t);
-    const auto below = psy::saturation<psy::Si>(t - h), above = psy::saturation<psy::Si>(t + h);
-    EXPECT_NEAR(s.dln_dt / ((std::log(above.pressure) - std::log(below.pressure)) / (2 * h)), 1.0, 1e-6) << t;
-    EXPECT_NEAR(s.d2ln_dt2 / ((above.dln_dt - below.dln_dt) / (2 * h)), 1.0, 1e-6) << t;
-  }
-}
-
-// Below freezing, saturation is over ice: a state saturated over ice reads 100 %, and the
-// humidity ratio at 100 % is the one over ice, lower than over supercooled water.
-TEST(PsylibIce, RelativeHumidityBelowFreezingIsOverIce) {
-  for (const float t : {-30.0f, -10.0f, -1.0f}) {
-    const float w_sat = LCSI_RHTOGRAMS(t, 1.0f, 0);
-    EXPECT_NEAR(LCSI_RH(t, w_sat, 0), 100.0f, 1e-3f);
-    const double p = psy::pressure_at_altitude<psy::Si>(0);
-    const double t_k = t + 273.15;
-    const auto& c = psy::Si::kLiquid;  // eq. 6 continued below freezing, for comparison
-    const double pws_water =
-        std::exp(c[0] / t_k + c[1] + c[2] * t_k + c[3] * t_k * t_k + c[4] * t_k * t_k * t_k + c[5] * std::log(t_k));
-    const double w_water = 1000.0 * psy::kMassRatio * pws_water / (p - pws_water);
-    EXPECT_LT(w_sat, 0.995 * w_water) << t;
-    EXPECT_NEAR(LCSI_RH(t, static_cast<float>(w_water), 0), 100.0 * pws_water / psy::saturation_pressure<psy::Si>(t),
-                1e-3);
-  }
-  // IP at the same states.
-  EXPECT_NEAR(LCRHTOGR(14.0f, 1.0f, 0) / 7.0f, LCSI_RHTOGRAMS(-10.0f, 1.0f, 0), 2e-3f);
 }
 
 // The IP family evaluates the IP edition's equations, exactly: enthalpy from 0 degF with
@@ -305,20 +222,6 @@ float call(int entry, float a, float b, short alt) {
 const char* const kEntryNames[] = {"LCWETBULB", "LCRH", "LCENTHALPY", "LCDENSITY", "LCRHTOGR", "LCWBTOGR",
                                    "LCSI_WETBULB", "LCSI_RH", "LCSI_ENTHALPY", "LCSI_DENSITY",
                                    "LCSI_RHTOGRAMS", "LCSI_WBTOGR"};
-
-TEST(PsylibDomain, EveryFiniteArgumentGivesAFiniteResult) {
-  constexpr float kInf = std::numeric_limits<float>::infinity();
-  const float values[] = {-FLT_MAX, -1e6f, -273.15f, -100.0f, -1e-30f, 0.0f, FLT_MIN, 0.5f, 1.0f,
-                          25.0f, 100.0f, 392.0f, 7e4f, 1e30f, FLT_MAX, kInf, -kInf};
-  const short altitudes[] = {-32768, 0, 11000, 32767};
-  for (int e = 0; e < 12; ++e)
-    for (const float a : values)
-      for (const float b : values)
-        for (const short alt : altitudes) {
-          const float r = call(e, a, b, alt);
-          ASSERT_TRUE(std::isfinite(r)) << kEntryNames[e] << "(" << a << ", " << b << ", " << alt << ") = " << r;
-        }
-}
 
 TEST(PsylibDomain, NanArgumentGivesTheNoValueResult) {
   const float nan = std::numeric_limits<float>::quiet_NaN();

@@ -1,10 +1,11 @@
 #include "support/files.hpp"
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
-
-#include "support/test_catalogue.hpp"
+#include <stdexcept>
 
 namespace novaflux {
 
@@ -21,11 +22,15 @@ bool write_bytes(const std::string& path, const std::string& bytes) {
   return out.good();
 }
 
-TempDir::TempDir() : path(make_temp_dir()) {}
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "novaflux-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+  path = pattern;
+}
 
 TempDir::~TempDir() {
   std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
+  if (!path.empty()) std::filesystem::remove_all(path, ignored);
 }
 
 std::vector<std::string> TempDir::names() const {

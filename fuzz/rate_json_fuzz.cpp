@@ -1,7 +1,8 @@
 // Fuzz target: the input file of `novaflux rate`, taken the way the tool takes it. The text is
 // parsed as JSON and written into a new object; an object that names a model (KivinputModel)
 // is rated as `--model` rates it, any other with the model selection. The result is then
-// printed in both formats.
+// printed in every format: JSON, the property listing, the datasheet text and the HTML report
+// with its chart.
 //
 // What counts as a finding, beyond a crash, a hang or a sanitizer report:
 //   - a successful rating that publishes a NaN or an infinity in a numeric property;
@@ -21,6 +22,8 @@
 #include "component/interface_table.hpp"
 #include "findings.hpp"
 #include "json_io.hpp"
+#include "psychro_chart.hpp"
+#include "report_html.hpp"
 #include "novaflux/kiv_class.hpp"
 
 namespace novaflux::fuzz {
@@ -63,6 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Printing must succeed whatever the rating left behind.
   const std::string json = novaflux::tool::result_json(k, error).dump(2);
   const std::string table = novaflux::tool::result_table(k, error);
-  if (json.empty() || table.empty()) finding("empty printed result");
+  const auto view = novaflux::result_view(k, novaflux::tool::failure_of(error));
+  const std::string sheet = novaflux::view_text(view);
+  const std::string report = novaflux::tool::report_html(view, novaflux::tool::chart_svg(novaflux::tool::chart_input(k)));
+  if (json.empty() || table.empty() || sheet.empty() || report.empty()) finding("empty printed result");
   return 0;
 }

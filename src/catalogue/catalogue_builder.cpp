@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +16,7 @@
 
 #include "catalogue/catalogue_file.hpp"
 #include "catalogue/catalogue_source.hpp"
+#include "common/numeric.hpp"
 
 namespace novaflux {
 

@@ -144,7 +144,7 @@ TEST_P(HostileTool, RateGivesAResultOrAClearError) {
       if (p.type == detail::PropType::Double || p.type == detail::PropType::Single) { EXPECT_TRUE(out[std::string(p.name)].is_number()) << p.name; }
   } else {
     ASSERT_TRUE(out["error"].is_object()) << r.out;
-    if (c["error_number"] != 0) { EXPECT_EQ(out["error"]["number"], c["error_number"]) << out["error"]; }
+    if (c["error_number"] != 0) { EXPECT_EQ(out["error"]["number"].get<int>(), c["error_number"].get<int>()) << out["error"]; }
     EXPECT_FALSE(out["error"]["description"].get<std::string>().empty());
   }
 }

@@ -18,6 +18,12 @@ void kiv_destroy(KivObject* object);
 
 int kiv_put(KivObject* object, const char* name, double value);
 int kiv_get(KivObject* object, const char* name, double* value);
+/* Property access by number, for hosts that set many properties: the DISPID of a property in
+ * the interface table (-1 for an unknown name), then put and get by it, with the failures of
+ * kiv_put and kiv_get (an unknown DISPID is one). */
+int kiv_property_id(const char* name);
+int kiv_put_id(KivObject* object, int dispid, double value);
+int kiv_get_id(KivObject* object, int dispid, double* value);
 int kiv_put_text(KivObject* object, const char* name, const char* text);
 /* Copies the value as text into buf (always NUL-terminated when size > 0); returns the length
  * the text needs without the NUL, or a negative number on failure. */

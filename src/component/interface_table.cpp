@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "common/numeric.hpp"
@@ -141,9 +143,66 @@ std::string build_describe_json() {
 std::span<const PropertyInfo> properties() { return kProperties; }
 std::span<const MethodInfo> methods() { return kMethods; }
 
+namespace {
+
+constexpr size_t kPropertyCount = std::size(kProperties);
+static_assert(kPropertyCount < 255, "property indices are kept in bytes");
+
+// FNV-1a: the names share long prefixes ("Kivinput", "Kivout"), so every byte takes part.
+uint32_t name_hash(std::string_view name) {
+  uint32_t h = 2166136261u;
+  for (const char c : name) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+  return h;
+}
+
+// Open addressing over a power of two at least twice the number of properties; a slot holds
+// the property's index + 1, 0 when empty.
+struct NameIndex {
+  static constexpr size_t kSlots = 512;
+  std::array<uint8_t, kSlots> slots{};
+  NameIndex() {
+    for (size_t i = 0; i < kPropertyCount; ++i) {
+      size_t slot = name_hash(kProperties[i].name) & (kSlots - 1);
+      while (slots[slot] != 0) slot = (slot + 1) & (kSlots - 1);
+      slots[slot] = static_cast<uint8_t>(i + 1);
+    }
+  }
+};
+
+// The data properties' DISPIDs lie in one block, indexed directly; any other DISPID (the
+// explicit properties') is found by a scan.
+constexpr int32_t kDataDispidBase = 0x40030000;
+struct DispidIndex {
+  static constexpr size_t kBlock = 0x200;
+  std::array<uint8_t, kBlock> data{};
+  DispidIndex() {
+    for (size_t i = 0; i < kPropertyCount; ++i) {
+      const int64_t offset = int64_t{kProperties[i].dispid} - kDataDispidBase;
+      if (offset >= 0 && offset < static_cast<int64_t>(kBlock)) data[static_cast<size_t>(offset)] = static_cast<uint8_t>(i + 1);
+    }
+  }
+};
+
+}  // namespace
+
 const PropertyInfo* find_property(std::string_view name) {
+  static const NameIndex index;
+  for (size_t slot = name_hash(name) & (NameIndex::kSlots - 1);; slot = (slot + 1) & (NameIndex::kSlots - 1)) {
+    const uint8_t entry = index.slots[slot];
+    if (entry == 0) return nullptr;
+    if (kProperties[entry - 1].name == name) return &kProperties[entry - 1];
+  }
+}
+
+const PropertyInfo* find_property_by_dispid(int32_t dispid) {
+  static const DispidIndex index;
+  const int64_t offset = int64_t{dispid} - kDataDispidBase;
+  if (offset >= 0 && offset < static_cast<int64_t>(DispidIndex::kBlock)) {
+    const uint8_t entry = index.data[static_cast<size_t>(offset)];
+    return entry ? &kProperties[entry - 1] : nullptr;
+  }
   for (const auto& p : kProperties)
-    if (p.name == name) return &p;
+    if (p.dispid == dispid) return &p;
   return nullptr;
 }
 

@@ -57,7 +57,8 @@ struct MethodInfo {
 // Data properties, then the explicit ones, in interface order.
 std::span<const PropertyInfo> properties();
 std::span<const MethodInfo> methods();
-const PropertyInfo* find_property(std::string_view name);
+const PropertyInfo* find_property(std::string_view name);            // null when unknown
+const PropertyInfo* find_property_by_dispid(int32_t dispid);          // null when unknown
 const MethodInfo* find_method(std::string_view name);
 
 std::string_view type_name(PropType type);

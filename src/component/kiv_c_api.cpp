@@ -1,10 +1,12 @@
 // The C interface: every failure becomes a status code here, with its text kept on the object.
 #include "novaflux/kiv.h"
 
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "common/run_error.hpp"
 #include "component/interface_table.hpp"
@@ -60,6 +62,33 @@ const novaflux::detail::PropertyInfo& property_or_throw(const char* name) {
   return *p;
 }
 
+const novaflux::detail::PropertyInfo& property_or_throw(int dispid) {
+  const auto* p = novaflux::detail::find_property_by_dispid(dispid);
+  if (!p) {
+    char text[48];
+    std::snprintf(text, sizeof text, "unknown property DISPID 0x%X", static_cast<unsigned>(dispid));
+    throw novaflux::RunError(novaflux::ErrorNumber::InvalidArgument, text);
+  }
+  return *p;
+}
+
+// The numeric access of kiv_put / kiv_get and their by-DISPID twins, with the same failures.
+void put_number(KivObject* o, const novaflux::detail::PropertyInfo& p, double value) {
+  try {
+    novaflux::detail::write_number(o->object, p, value);
+  } catch (const novaflux::RunError& e) {
+    // "Overflow" alone does not tell a host which of its writes was refused.
+    throw novaflux::RunError(e.number(), "property " + std::string(p.name) + ": " + e.what());
+  }
+}
+
+void get_number(KivObject* o, const novaflux::detail::PropertyInfo& p, double* value) {
+  if (!value) throw novaflux::RunError(novaflux::ErrorNumber::InvalidArgument, "null result pointer");
+  if (!novaflux::detail::read_number(o->object, p, *value))
+    throw novaflux::RunError(novaflux::ErrorNumber::TypeMismatch,
+                             "property " + std::string(p.name) + " holds text; read it with kiv_get_text");
+}
+
 }  // namespace
 
 extern "C" {
@@ -76,26 +105,24 @@ KivObject* kiv_create(void) {
 void kiv_destroy(KivObject* object) { delete object; }
 
 int kiv_put(KivObject* o, const char* name, double value) {
-  return guarded(o, [&] {
-    const auto& p = property_or_throw(name);
-    try {
-      novaflux::detail::write_number(o->object, p, value);
-    } catch (const novaflux::RunError& e) {
-      // "Overflow" alone does not tell a host which of its writes was refused.
-      throw novaflux::RunError(e.number(), "property " + std::string(p.name) + ": " + e.what());
-    }
-  });
+  return guarded(o, [&] { put_number(o, property_or_throw(name), value); });
 }
 
 int kiv_get(KivObject* o, const char* name, double* value) {
-  return guarded(o, [&] {
-    const auto& p = property_or_throw(name);
-    if (!value) throw novaflux::RunError(novaflux::ErrorNumber::InvalidArgument, "null result pointer");
-    if (!novaflux::detail::read_number(o->object, p, *value))
-      throw novaflux::RunError(novaflux::ErrorNumber::TypeMismatch,
-                               "property " + std::string(p.name) +
-                                   " holds text; read it with kiv_get_text");
-  });
+  return guarded(o, [&] { get_number(o, property_or_throw(name), value); });
+}
+
+int kiv_property_id(const char* name) {
+  const auto* p = name ? novaflux::detail::find_property(name) : nullptr;
+  return p ? p->dispid : -1;
+}
+
+int kiv_put_id(KivObject* o, int dispid, double value) {
+  return guarded(o, [&] { put_number(o, property_or_throw(dispid), value); });
+}
+
+int kiv_get_id(KivObject* o, int dispid, double* value) {
+  return guarded(o, [&] { get_number(o, property_or_throw(dispid), value); });
 }
 
 int kiv_put_text(KivObject* o, const char* name, const char* text) {
@@ -120,7 +147,7 @@ int kiv_get_text(KivObject* o, const char* name, char* buf, size_t size) {
 
 int kiv_call(KivObject* o, const char* method) {
   return guarded(o, [&] {
-    const std::string m = method ? method : "";
+    const std::string_view m = method ? method : "";
     auto& k = o->object;
     if (m == "CalculateOutput") k.CalculateOutput();
     else if (m == "CalculateOutputModel") k.CalculateOutputModel();
@@ -135,7 +162,7 @@ int kiv_call(KivObject* o, const char* method) {
                                "FormulaInterpulation takes arguments: use kiv_formula_interpulation");
     else
       throw novaflux::RunError(novaflux::ErrorNumber::InvalidArgument,
-                               "unknown method \"" + m + "\"");
+                               "unknown method \"" + std::string(m) + "\"");
   });
 }
 

@@ -8,11 +8,20 @@ from ._table import ENUMERATIONS, PROPERTIES
 
 
 class Rating(dict):
-    """Every property of a rating in interface order; shown in a notebook as the grouped table."""
+    """Every property of a rating in interface order; shown in a notebook as the engineer's view
+    (the tool's table). ``failure`` is (number, description) when the run failed."""
+
+    def __init__(self, values, failure=None):
+        super().__init__(values)
+        self.failure = failure
+
+    def __reduce__(self):
+        return (type(self), (dict(self), self.failure))
 
     def _repr_html_(self):
-        from ._display import grouped_html
-        return grouped_html(self)
+        from ._display import view_html
+        k = KivClass(**self)  # the view depends on the property values alone
+        return view_html(k._o.view(*(self.failure or (0, ""))))
 
 
 def rate(inputs, model=None):
@@ -30,7 +39,7 @@ def rate(inputs, model=None):
     try:
         k.CalculateOutputModel() if model is not None else k.CalculateOutput()
     except RunError as e:
-        e.result = Rating(k.values())
+        e.result = Rating(k.values(), (e.number, e.description))
         raise
     return Rating(k.values())
 

@@ -127,8 +127,8 @@ class _KivBase:
         return self._o.FormulaInterpulation(StrSearchK, X1, X2, mainValue)
 
     def _repr_html_(self):
-        from ._display import grouped_html
-        return grouped_html(self.values())
+        from ._display import view_html
+        return view_html(self._o.view())
 
     def __repr__(self):
         model = self._o.get(PROPERTIES["KivOutNOVAFLUXModel"].index)

@@ -5,6 +5,7 @@
 #include <pybind11/stl.h>
 
 #include <atomic>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -56,6 +57,21 @@ py::dtype dtype_of(const ResultColumn& c) {
   }
 }
 
+struct CellNumber {
+  double operator()(const std::string&) const { return 0.0; }
+  template <class T> double operator()(T v) const { return static_cast<double>(v); }
+};
+// The text of a non-text value in a text column.
+struct CellText {
+  std::string operator()(const std::string& s) const { return s; }
+  std::string operator()(bool b) const { return b ? "true" : "false"; }
+  std::string operator()(int64_t i) const { return std::to_string(i); }
+  std::string operator()(double d) const {
+    char buf[32];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, d).ptr);
+  }
+};
+
 template <class T>
 void put(void* data, size_t row, T value) {
   static_cast<T*>(data)[row] = value;
@@ -78,12 +94,17 @@ void store(OutputColumn& out, size_t row, const KivClass& k, const detail::CaseO
       }
     }
   }
+  // The cell takes the column's type whatever the value function gives: a run's column may
+  // leave its cell empty (text "") on a failed row, which reads as 0, False or NaN here.
   const CellValue value = out.column->value(k, outcome);
-  if (const auto* i = std::get_if<int64_t>(&value)) put(out.data, row, *i);
-  else if (const auto* b = std::get_if<bool>(&value)) put(out.data, row, *b);
-  else if (const auto* d = std::get_if<double>(&value)) put(out.data, row, *d);
-  else if (!out.texts.empty()) out.texts[row] = std::get<std::string>(value);
-  else if (out.column->type == CellType::Boolean) put(out.data, row, false);  // a failed row: see `error`
+  const auto* text = std::get_if<std::string>(&value);
+  const double number = text ? std::nan("") : std::visit(CellNumber{}, value);
+  switch (out.column->type) {
+    case CellType::Integer: return put(out.data, row, text ? int64_t{0} : static_cast<int64_t>(number));
+    case CellType::Boolean: return put(out.data, row, !text && number != 0.0);
+    case CellType::Number: return put(out.data, row, number);
+    default: out.texts[row] = text ? *text : std::visit(CellText{}, value);
+  }
 }
 
 // Fills an object array; repeated texts (model names, warnings) share one Python string.

@@ -7,6 +7,7 @@
 
 #include "bindings.hpp"
 #include "common/module_state.hpp"
+#include "novaflux/result_view.hpp"
 #include "values.hpp"
 
 namespace novaflux::python {
@@ -45,6 +46,24 @@ Method parameterless_method(const std::string& name) {
   throw py::value_error("KivClass has no method " + name + " without parameters");
 }
 
+// The engineer's view of a rating (the tool's table and datasheet) as plain Python data.
+py::dict view_data(const ResultView& view) {
+  py::list sections, warnings;
+  for (const auto& t : view.sections)
+    sections.append(py::dict(py::arg("title") = t.title, py::arg("headings") = t.headings,
+                             py::arg("rows") = t.rows));
+  for (const auto& w : view.warnings)
+    warnings.append(py::dict(py::arg("code") = w.code, py::arg("text") = w.text,
+                             py::arg("explanation") = w.explanation));
+  py::object failure = py::none();
+  if (view.failure)
+    failure = py::dict(py::arg("number") = view.failure->number,
+                       py::arg("description") = view.failure->description);
+  return py::dict(py::arg("si") = view.si, py::arg("model") = view.model,
+                  py::arg("sections") = sections, py::arg("warnings") = warnings,
+                  py::arg("failure") = failure);
+}
+
 }  // namespace
 
 void bind_object(py::module_& m) {
@@ -72,6 +91,13 @@ void bind_object(py::module_& m) {
              const auto& p = property_at(i);
              put_guarded(p, [&] { detail::write_empty(k, p); });
            })
+      .def("view",
+           [](const KivClass& k, int failure_number, const std::string& failure_text) {
+             std::optional<RunFailure> failure;
+             if (failure_number != 0) failure = RunFailure{failure_number, failure_text};
+             return view_data(result_view(k, failure));
+           },
+           py::arg("failure_number") = 0, py::arg("failure_text") = "")
       .def("call",
            [](KivClass& k, const std::string& name) {
              const Method method = parameterless_method(name);

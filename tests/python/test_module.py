@@ -63,9 +63,11 @@ def test_new_object_typo_help_and_display():
         k.KivinputSupplyAr = 10000
     doc = novaflux.KivClass.KivoutSaS_DBT.__doc__
     assert "role: out" in doc and "Double" in doc and "°C (SI) / °F (IP)" in doc
-    html = novaflux.rate(design_days()[0])._repr_html_()
-    for part in ("Inputs", "Summer air", "Leakage", "Energy", "Warnings", "TXL-1600-Q_480(1.9)_Condensation", "kJ/kg"):
-        assert part in html
+    rating = novaflux.rate(design_days()[0])
+    for html in (rating._repr_html_(), pickle.loads(pickle.dumps(rating))._repr_html_()):
+        for part in ("Inputs", "Summer performance", "Winter performance", "Leakage", "Recovered energy",
+                     "TXL-1600-Q_480(1.9)_Condensation", "kJ/kg", "Frost risk"):
+            assert part in html
 
 
 def test_failures_are_run_errors_and_frame_rows():

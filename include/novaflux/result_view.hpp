@@ -67,6 +67,8 @@ std::vector<ResultWarning> result_warnings(const KivClass& object, bool run_comp
 // the component's saturation limit (99.9 % RH) or holds more moisture than saturated air at its
 // dry bulb (it is below the frost point of its humidity ratio). Units of the run; altitude m.
 bool frost_risk(double dry_bulb, double rh_percent, double humidity_ratio, bool si, double altitude_m);
+// The same for the winter exhaust air leaving the wheel in an object's last run.
+bool frost_risk(const KivClass& object);
 
 // The warning for the winter exhaust state of an object, when frost_risk says so.
 std::optional<ResultWarning> frost_warning(const KivClass& object);

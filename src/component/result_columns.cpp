@@ -16,7 +16,7 @@ CellValue failure_text(const KivClass&, const CaseOutcome& o) { return o.failure
 // Empty after a failed run: its leaving states are not those of the case.
 CellValue frost_risk_cell(const KivClass& k, const CaseOutcome& o) {
   if (o.failure_number != 0) return std::string{};
-  return frost_risk(k.KivoutEaW_DBT, k.KivoutEaW_RH, k.KivoutEaW_AbsHum, k.get_KivunitSI(), k.KivinputAltitude);
+  return frost_risk(k);
 }
 
 std::vector<ResultColumn> build_columns() {

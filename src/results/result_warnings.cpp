@@ -44,9 +44,13 @@ bool frost_risk(double dry_bulb, double rh_percent, double humidity_ratio, bool 
   return humidity_ratio > moist_air::saturation_humidity_ratio(dry_bulb, si, altitude_m);
 }
 
+bool frost_risk(const KivClass& k) {
+  return frost_risk(k.KivoutEaW_DBT, k.KivoutEaW_RH, k.KivoutEaW_AbsHum, k.get_KivunitSI(), k.KivinputAltitude);
+}
+
 std::optional<ResultWarning> frost_warning(const KivClass& k) {
+  if (!frost_risk(k)) return std::nullopt;
   const bool si = k.get_KivunitSI();
-  if (!frost_risk(k.KivoutEaW_DBT, k.KivoutEaW_RH, k.KivoutEaW_AbsHum, si, k.KivinputAltitude)) return std::nullopt;
   const double frost_point = moist_air::saturation_temperature(k.KivoutEaW_AbsHum, si, k.KivinputAltitude);
   ResultWarning w;
   w.code = kFrostRiskCode;

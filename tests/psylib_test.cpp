@@ -165,42 +165,9 @@ TEST(PsylibWetBulbSolver, ConvergedToTheResolutionOfTheResult) {
   EXPECT_LT(std::fabs(point.w - w) / point.dw_dtw, 1e-12) << wb;
 }
 
-// The IP family evaluates the IP edition's equations, exactly: enthalpy from 0 degF with
-// 0.240 t + W (1061 + 0.444 t), not an SI figure converted (which would differ by its datum).
-TEST(PsylibIp, IpEquationsNotConvertedSi) {
-  struct Case {
-    float t_f, w_gr, h;
-  };
-  for (const Case c : {Case{0.0f, 0.0f, 0.0f}, Case{68.0f, 70.0f, 0.240f * 68 + 0.01f * (1061 + 0.444f * 68)},
-                       Case{95.0f, 140.0f, 0.240f * 95 + 0.02f * (1061 + 0.444f * 95)},
-                       Case{-20.0f, 3.5f, 0.240f * -20 + 0.0005f * (1061 + 0.444f * -20)}})
-    EXPECT_NEAR(LCENTHALPY(c.t_f, c.w_gr), c.h, 1e-4f) << c.t_f;
-  // SI from 0 degC: 1.006 t + W (2501 + 1.86 t).
-  EXPECT_NEAR(LCSI_ENTHALPY(20.0f, 10.0f), 1.006f * 20 + 0.010f * (2501 + 1.86f * 20), 1e-4f);
-  // Density of dry air at sea level, 20 degC / 68 degF: p / (R T).
-  EXPECT_NEAR(LCSI_DENSITY(20.0f, 0.0f, 0), 101325.0 / (287.042 * 293.15), 1e-6);
-  EXPECT_NEAR(LCDENSITY(68.0f, 0.0f, 0), (101.325 / 6.894757293168) / (0.370486 * 527.67), 1e-7);
-}
-
-// A humidity ratio above saturation reads as more than 100 %; the component relies on that to
-// recompute such states.
-TEST(PsylibSupersaturation, RelativeHumidityAboveHundredAndConsistentWetBulb) {
-  struct Case {
-    const Family* f;
-    float t, w;
-  };
-  for (const Case c : {Case{&kSi, 20.0f, 20.0f}, Case{&kSi, -5.0f, 3.0f}, Case{&kIp, 68.0f, 140.0f},
-                       Case{&kIp, 20.0f, 25.0f}}) {
-    EXPECT_GT(c.f->rh(c.t, c.w, 0), 100.0f) << c.f->name << " " << c.t;
-    const float wb = c.f->wet_bulb(c.t, c.w, 0);
-    EXPECT_GT(wb, c.t) << c.f->name << " " << c.t;
-    EXPECT_NEAR(c.f->wb_to_w(c.t, wb, 0), c.w, 1e-3f * c.w) << c.f->name << " " << c.t;
-    EXPECT_GT(c.f->rh_to_w(c.t, 1.2f, 0), c.f->rh_to_w(c.t, 1.0f, 0));
-  }
-}
-
 // ---------------------------------------------------------------------------------------------
-// Arguments outside the validity range.
+// Arguments outside the validity range, and the closed forms and supersaturated states of
+// tests/data/psylib_cases.json.
 
 float call(int entry, float a, float b, short alt) {
   switch (entry) {
@@ -222,6 +189,28 @@ float call(int entry, float a, float b, short alt) {
 const char* const kEntryNames[] = {"LCWETBULB", "LCRH", "LCENTHALPY", "LCDENSITY", "LCRHTOGR", "LCWBTOGR",
                                    "LCSI_WETBULB", "LCSI_RH", "LCSI_ENTHALPY", "LCSI_DENSITY",
                                    "LCSI_RHTOGRAMS", "LCSI_WBTOGR"};
+
+TEST(PsylibClosedForms, MatchTheEquationsEvaluatedByHand) {
+  for (const auto& c : novaflux::test_support::load_json("psylib_cases.json")["closed_forms"]) {
+    const int entry = int(std::find(std::begin(kEntryNames), std::end(kEntryNames), c["entry"].get<std::string>()) - kEntryNames);
+    EXPECT_NEAR(call(entry, c["t"].get<float>(), c["w"].get<float>(), 0), c["value"].get<double>(), c["tolerance"].get<double>())
+        << c["entry"] << " " << c["t"];
+  }
+}
+
+// A humidity ratio above saturation reads as more than 100 %; the component relies on that to
+// recompute such states.
+TEST(PsylibSupersaturation, RelativeHumidityAboveHundredAndConsistentWetBulb) {
+  for (const auto& c : novaflux::test_support::load_json("psylib_cases.json")["supersaturated"]) {
+    const Family& f = c["family"] == "SI" ? kSi : kIp;
+    const float t = c["t"].get<float>(), w = c["w"].get<float>();
+    EXPECT_GT(f.rh(t, w, 0), 100.0f) << f.name << " " << t;
+    const float wb = f.wet_bulb(t, w, 0);
+    EXPECT_GT(wb, t) << f.name << " " << t;
+    EXPECT_NEAR(f.wb_to_w(t, wb, 0), w, 1e-3f * w) << f.name << " " << t;
+    EXPECT_GT(f.rh_to_w(t, 1.2f, 0), f.rh_to_w(t, 1.0f, 0));
+  }
+}
 
 TEST(PsylibDomain, NanArgumentGivesTheNoValueResult) {
   const float nan = std::numeric_limits<float>::quiet_NaN();

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
+#include <cstring>
+#include <random>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -104,6 +107,40 @@ TEST(ThroughText, LargestDoublesKeepTheirMagnitude) {
       EXPECT_EQ(e.number(), ErrorNumber::Overflow);
     }
   }
+}
+
+// The fast shortest text must be std::to_chars's, digit for digit and in its choice of fixed
+// or scientific notation: values of a few decimals (where the fast path answers, ties of the
+// notation included), integers with trailing zeros, powers of two and arbitrary bit patterns.
+template <class T, class Bits>
+void expect_same_as_to_chars(std::mt19937_64& random) {
+  const auto check = [](T x) {
+    char expected[64];
+    const std::string want(expected, std::to_chars(expected, expected + sizeof expected, x).ptr);
+    std::string got;
+    if constexpr (std::is_same_v<T, float>) got = single_text(x);
+    else got = shortest_text(x);
+    ASSERT_EQ(got, want);
+  };
+  for (int i = 0; i < 300000; ++i) {
+    const int decimals = static_cast<int>(random() % 12);
+    const auto whole = static_cast<int64_t>(random() % 100000000) / static_cast<int64_t>(1 + random() % 100000);
+    const T x = static_cast<T>(static_cast<double>(whole) / std::pow(10.0, decimals));
+    check(random() % 2 ? x : -x);
+    check(static_cast<T>(std::ldexp(1.0, static_cast<int>(random() % 80) - 40)));
+    const auto bits = static_cast<Bits>(random());
+    T any;
+    std::memcpy(&any, &bits, sizeof any);
+    if (std::isfinite(any)) check(any);
+  }
+  for (double x = 1; x < 1e17; x *= 10)
+    for (const double m : {1.0, 1.2, 1.25, 9.0}) check(static_cast<T>(x * m));
+}
+
+TEST(ShortestText, SameAsToChars) {
+  std::mt19937_64 random(20261207);
+  expect_same_as_to_chars<double, uint64_t>(random);
+  expect_same_as_to_chars<float, uint32_t>(random);
 }
 
 }  // namespace

@@ -95,12 +95,6 @@ std::string number_text(double x) {
   return std::string(buf, res.ptr);
 }
 
-std::string single_text(float x) {
-  char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, x);
-  return std::string(buf, res.ptr);
-}
-
 double leading_number(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;

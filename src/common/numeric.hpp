@@ -22,8 +22,14 @@ double through_text(double x);
 // (17.5 -> "17.5", 200 -> "200"): the form in which a number is written into a query.
 std::string number_text(double x);
 
-// The shortest text that reads back as the same single-precision value (0.4f -> "0.4").
+// The shortest text that reads back as the same value, as std::to_chars writes it ("23.86",
+// "1e+05"): of a double, and of a single-precision value (0.4f -> "0.4").
+std::string shortest_text(double x);
 std::string single_text(float x);
+// The same written at out, which has room for kShortestTextSize characters; returns the end.
+inline constexpr int kShortestTextSize = 64;
+char* shortest_chars(char* out, double x);
+char* shortest_chars(char* out, float x);
 
 // The leading number of a text, 0 when it starts with none (the way text is read as a number).
 double leading_number(std::string_view text);

@@ -54,11 +54,23 @@ struct DewpointRow {
   Num dewf;  // degF
 };
 
+// The rows of a curve table with one rotor depth, series and type (none of them Null) and a
+// velocity, as positions in the table, in table order: a lookup reads only its key's rows.
+struct CurveGroup {
+  double rotdepth = 0.0;
+  std::string series;
+  std::string type;
+  std::vector<uint32_t> rows;
+};
+std::vector<CurveGroup> group_curve_rows(const std::vector<CurveRow>& rows);
+
 struct Catalogue {
   std::string path;
   std::vector<ModelRow> modelmast;
   std::vector<CurveRow> txlmastS;
   std::vector<CurveRow> txlmastW;
+  std::vector<CurveGroup> txlmastS_groups;  // filled once the table is read
+  std::vector<CurveGroup> txlmastW_groups;
   std::vector<LeakageRow> eatrvalue;
   std::vector<DimensionRow> dimension;
   std::vector<DewpointRow> dewpoint;

@@ -356,6 +356,8 @@ bool read_once(const std::string& path, const std::string& wal_path, Loaded& out
   read_table(path, db, kTables[0], catalogue->modelmast);
   read_table(path, db, kTables[1], catalogue->txlmastS);
   read_table(path, db, kTables[2], catalogue->txlmastW);
+  catalogue->txlmastS_groups = group_curve_rows(catalogue->txlmastS);
+  catalogue->txlmastW_groups = group_curve_rows(catalogue->txlmastW);
   read_table(path, db, kTables[3], catalogue->eatrvalue);
   read_table(path, db, kTables[4], catalogue->dimension);
   read_table(path, db, kTables[5], catalogue->dewpoint);

@@ -116,7 +116,8 @@ char* fast_shortest(char* out, T x) {
     // The distance of |x| * 10^j from that integer, to within a rounding of the sum: the
     // product's own rounding error is exact as a fused multiply-add's remainder, and
     // 10^j and the half gap (a power of two times it) are exact.
-    const double distance = std::fabs((scaled - nearest) + std::fma(static_cast<double>(a), kPow10[j], -scaled));
+    const double residual = std::fma(static_cast<double>(a), kPow10[j], -scaled);
+    const double distance = std::fabs((scaled - nearest) + residual);
     const double reach = half_ulp * kPow10[j];
     if (distance > reach * (1 + 0x1p-40)) continue;  // no decimal with j digits reads back
     char digits[24];

@@ -10,17 +10,10 @@ namespace novaflux {
 
 namespace {
 
-// Series and type codes are a few characters: compared in place, without a library call.
-bool same_code(const Text& cell, const std::string& code) {
-  if (!cell || cell->size() != code.size()) return false;
-  for (size_t i = 0; i < code.size(); ++i)
-    if ((*cell)[i] != code[i]) return false;
-  return true;
-}
-
-bool matches_key(const CurveRow& row, const CurveKey& key) {
-  return row.velocityfpm && row.rotdepth && *row.rotdepth == key.rotor_depth &&
-         same_code(row.series, key.series) && same_code(row.type, key.type);
+const CurveGroup* group_of(const std::vector<CurveGroup>& groups, const CurveKey& key) {
+  for (const auto& g : groups)
+    if (g.rotdepth == key.rotor_depth && g.series == key.series && g.type == key.type) return &g;
+  return nullptr;
 }
 
 // A Null cell cannot be used as a number; a pressure drop reads as empty instead.
@@ -42,14 +35,17 @@ void assign_result(const CurveColumn& c, double value) {
 
 }  // namespace
 
-void lookup_curve(const std::vector<CurveRow>& rows, const CurveKey& key, double v,
-                  std::span<const CurveColumn> columns, IgnoreErrors& region) {
+void lookup_curve(const std::vector<CurveRow>& rows, const std::vector<CurveGroup>& groups,
+                  const CurveKey& key, double v, std::span<const CurveColumn> columns,
+                  IgnoreErrors& region) {
   const CurveRow* exact = nullptr;
   int exact_count = 0;
   const CurveRow* below = nullptr;
   const CurveRow* above = nullptr;
-  for (const auto& row : rows) {
-    if (!matches_key(row, key)) continue;
+  const CurveGroup* group = group_of(groups, key);
+  const std::span<const uint32_t> positions = group ? std::span<const uint32_t>(group->rows) : std::span<const uint32_t>();
+  for (const uint32_t position : positions) {
+    const CurveRow& row = rows[position];
     const double velocity = *row.velocityfpm;
     if (velocity == v) {
       exact = &row;

@@ -29,7 +29,9 @@ struct CurveKey {
 // that is not an exact hit; from then on a failing assignment leaves its destination as it
 // was. A curve without any row for the key fails with an error naming the table and the key,
 // armed region or not.
-void lookup_curve(const std::vector<CurveRow>& rows, const CurveKey& key, double v,
-                  std::span<const CurveColumn> columns, IgnoreErrors& region);
+// `groups` are the rows' groups by key (Catalogue::txlmastS_groups or txlmastW_groups).
+void lookup_curve(const std::vector<CurveRow>& rows, const std::vector<CurveGroup>& groups,
+                  const CurveKey& key, double v, std::span<const CurveColumn> columns,
+                  IgnoreErrors& region);
 
 }  // namespace novaflux

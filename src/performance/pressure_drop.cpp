@@ -41,9 +41,9 @@ double PdropOtherCalculate(KivClass& k, const Variant& Vs11, const Variant& Vr11
                      m.constants.PerfTypeCode};
   IgnoreErrors region;
   const std::array supply{CurveColumn{&CurveRow::pdroppa, &p.SupplyPdropRaw}};
-  lookup_curve(catalogue.txlmastW, key, vs, supply, region);
+  lookup_curve(catalogue.txlmastW, catalogue.txlmastW_groups, key, vs, supply, region);
   const std::array exhaust{CurveColumn{&CurveRow::pdroppa, &p.ExhaustPdropRaw}};
-  lookup_curve(catalogue.txlmastW, key, vr, exhaust, region);
+  lookup_curve(catalogue.txlmastW, catalogue.txlmastW_groups, key, vr, exhaust, region);
 
   region.run([&] { p.SupplyPressureDrop = vb_round(p.SupplyPdropRaw.to_number(), 0); });
   region.run([&] { p.ExhaustPressureDrop = vb_round(p.ExhaustPdropRaw.to_number(), 0); });

@@ -51,11 +51,11 @@ void SummerPerformance(KivClass& k) {
   const std::array supply{CurveColumn{&CurveRow::efficiency, &p.SummerSupplyEfficiency},
                           CurveColumn{&CurveRow::sefficiency, &p.SummerSupplySEfficiency},
                           CurveColumn{&CurveRow::lefficiency, &p.SummerSupplyLEfficiency}};
-  lookup_curve(catalogue.txlmastS, key, s.SaVelocityFpm.number(), supply, region);
+  lookup_curve(catalogue.txlmastS, catalogue.txlmastS_groups, key, s.SaVelocityFpm.number(), supply, region);
   const std::array exhaust{CurveColumn{&CurveRow::efficiency, &p.SummerExhaustEfficiency},
                            CurveColumn{&CurveRow::sefficiency, &p.SummerExhaustSEfficiency},
                            CurveColumn{&CurveRow::lefficiency, &p.SummerExhaustLEfficiency}};
-  lookup_curve(catalogue.txlmastS, key, s.RaVelocityFpm, exhaust, region);
+  lookup_curve(catalogue.txlmastS, catalogue.txlmastS_groups, key, s.RaVelocityFpm, exhaust, region);
 
   region.run([&] { WinterPerformance(k); });
   SizingAdjustment(k, region);
@@ -82,12 +82,14 @@ void WinterPerformance(KivClass& k) {
                           CurveColumn{&CurveRow::sefficiency, &p.WinterSupplySEfficiency},
                           CurveColumn{&CurveRow::lefficiency, &p.WinterSupplyLEfficiency},
                           CurveColumn{&CurveRow::pdroppa, &p.SupplyPdropRaw}};
-  lookup_curve(catalogue.txlmastW, key, through_text(s.SaVelocityFpm.number()), supply, region);
+  lookup_curve(catalogue.txlmastW, catalogue.txlmastW_groups, key, through_text(s.SaVelocityFpm.number()),
+               supply, region);
   const std::array exhaust{CurveColumn{&CurveRow::efficiency, &p.WinterExhaustEfficiency},
                            CurveColumn{&CurveRow::sefficiency, &p.WinterExhaustSEfficiency},
                            CurveColumn{&CurveRow::lefficiency, &p.WinterExhaustLEfficiency},
                            CurveColumn{&CurveRow::pdroppa, &p.ExhaustPdropRaw}};
-  lookup_curve(catalogue.txlmastW, key, through_text(s.RaVelocityFpm), exhaust, region);
+  lookup_curve(catalogue.txlmastW, catalogue.txlmastW_groups, key, through_text(s.RaVelocityFpm), exhaust,
+               region);
 
   region.run([&] { EffectivenessCalculate(k, true); });
 }

@@ -121,6 +121,14 @@ void expect_same_as_to_chars(std::mt19937_64& random) {
     if constexpr (std::is_same_v<T, float>) got = single_text(x);
     else got = shortest_text(x);
     ASSERT_EQ(got, want);
+    if constexpr (std::is_same_v<T, double>) {
+      // The 15-digit round trips, against the general formatter at 15 digits.
+      char text[64];
+      double back = 0;
+      std::from_chars(text, std::to_chars(text, text + 64, x, std::chars_format::scientific, 14).ptr, back);
+      ASSERT_EQ(through_text(x), back) << want;
+      ASSERT_EQ(number_text(x), std::string(text, std::to_chars(text, text + 64, back, std::chars_format::general, 15).ptr));
+    }
   };
   for (int i = 0; i < 300000; ++i) {
     const int decimals = static_cast<int>(random() % 12);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string_view>
 
 #include "common/run_error.hpp"
 
@@ -22,6 +23,18 @@ struct Digits15 {
 };
 
 Digits15 digits15(double x) {
+  // The exact value lies within half an ulp of its shortest text; with 15 digits or fewer that
+  // text is on the 15-digit grid, far nearer than half a step: it is the 15-digit text.
+  // (A subnormal has fewer bits than that: its 15-digit text may be longer than the shortest.)
+  if (std::isnormal(x)) {
+    if (const DecimalDigits s = shortest_digits(x); s.count <= 15) {
+      Digits15 d;
+      d.negative = s.negative;
+      d.exponent = s.exponent;
+      for (int i = 0; i < s.count; ++i) d.digits[i] = s.digits[i] - '0';
+      return d;
+    }
+  }
   char buf[64];
   auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
   Digits15 d;
@@ -39,6 +52,38 @@ Digits15 digits15(double x) {
     std::from_chars(*p == '+' ? p + 1 : p, res.ptr, d.exponent);
   }
   return d;
+}
+
+std::string general_text(const DecimalDigits& d) {
+  std::string out;
+  if (d.negative) out += '-';
+  const std::string_view digits(d.digits, static_cast<size_t>(d.count));
+  if (d.exponent >= -4 && d.exponent < 15) {
+    if (d.exponent < 0) {
+      out += "0.";
+      out.append(static_cast<size_t>(-d.exponent - 1), '0');
+      out += digits;
+    } else if (d.count <= d.exponent + 1) {
+      out += digits;
+      out.append(static_cast<size_t>(d.exponent + 1 - d.count), '0');
+    } else {
+      out += digits.substr(0, static_cast<size_t>(d.exponent + 1));
+      out += '.';
+      out += digits.substr(static_cast<size_t>(d.exponent + 1));
+    }
+    return out;
+  }
+  out += digits[0];
+  if (d.count > 1) {
+    out += '.';
+    out += digits.substr(1);
+  }
+  char exponent[8];
+  const int e = std::abs(d.exponent);
+  out += d.exponent < 0 ? "e-" : "e+";
+  if (e < 10) out += '0';
+  out.append(exponent, std::to_chars(exponent, exponent + sizeof exponent, e).ptr);
+  return out;
 }
 
 }  // namespace
@@ -59,13 +104,8 @@ double through_text(double x) {
   // Most values already have 15 significant digits or fewer and come back unchanged; the
   // shortest round-trip text tells that cheaply.
   if (std::fabs(x) < 1e15 && x == std::nearbyint(x)) return x;
+  if (shortest_digits(x).count <= 15) return x;
   char buf[64];
-  {
-    auto shortest = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific);
-    int digits = 0;
-    for (const char* p = buf; p < shortest.ptr && *p != 'e'; ++p) digits += (*p >= '0' && *p <= '9');
-    if (digits <= 15) return x;
-  }
   auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
   double out = 0.0;
   // Near the limits of the range the 15-digit text lies just beyond it: keep the value.
@@ -90,8 +130,15 @@ double format_one_decimal(double x) {
 }
 
 std::string number_text(double x) {
+  const double y = through_text(x);
+  if (std::isnormal(y)) {
+    // y has 15 digits or fewer, so its 15-digit text is its shortest one, laid out as "%.15g"
+    // does: fixed for exponents -4 to 14, trailing zeros dropped.
+    const DecimalDigits d = shortest_digits(y);
+    if (d.count <= 15) return general_text(d);
+  }
   char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, through_text(x), std::chars_format::general, 15);
+  auto res = std::to_chars(buf, buf + sizeof buf, y, std::chars_format::general, 15);
   return std::string(buf, res.ptr);
 }
 

@@ -30,6 +30,15 @@ std::string single_text(float x);
 inline constexpr int kShortestTextSize = 64;
 char* shortest_chars(char* out, double x);
 char* shortest_chars(char* out, float x);
+// The significant digits of that text for a finite nonzero x, without leading or trailing
+// zeros: x = d0.d1d2... x 10^exponent.
+struct DecimalDigits {
+  bool negative = false;
+  int count = 0;
+  int exponent = 0;
+  char digits[24] = {};
+};
+DecimalDigits shortest_digits(double x);
 
 // The leading number of a text, 0 when it starts with none (the way text is read as a number).
 double leading_number(std::string_view text);

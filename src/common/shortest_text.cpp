@@ -153,6 +153,37 @@ char* shortest(char* out, T x) {
 char* shortest_chars(char* out, double x) { return shortest(out, x); }
 char* shortest_chars(char* out, float x) { return shortest(out, x); }
 
+DecimalDigits shortest_digits(double x) {
+  char text[kShortestTextSize];
+  const char* const end = shortest_chars(text, x);
+  DecimalDigits d;
+  const char* p = text;
+  if (*p == '-') {
+    d.negative = true;
+    ++p;
+  }
+  int before_point = 0;
+  bool in_fraction = false;
+  int leading_zeros = 0;
+  for (; p < end && *p != 'e'; ++p) {
+    if (*p == '.') {
+      in_fraction = true;
+      continue;
+    }
+    if (!in_fraction) ++before_point;
+    if (d.count == 0 && *p == '0') {
+      ++leading_zeros;
+      continue;
+    }
+    d.digits[d.count++] = *p;
+  }
+  int exponent = 0;
+  if (p < end) std::from_chars(p[1] == '+' ? p + 2 : p + 1, end, exponent);
+  while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
+  d.exponent = before_point - 1 - leading_zeros + exponent;
+  return d;
+}
+
 std::string shortest_text(double x) {
   char buf[kShortestTextSize];
   return std::string(buf, shortest_chars(buf, x));

@@ -139,28 +139,27 @@ TEST(OutputColumns, EachTypeAsItsShortestTextEveryPropertyInInterfaceOrderThenTh
 // ---------------------------------------------------------------------------------------------
 // Pipeline
 
-std::vector<BatchRow> numbered_rows(uint64_t first, size_t count) {
-  std::vector<BatchRow> rows(count);
-  for (size_t i = 0; i < count; ++i) rows[i].line = first + i;
-  return rows;
-}
-
-// Chunks of `chunk` rows numbered from 1 to `total`; the output is one line per row.
-PipelineStages counting_stages(uint64_t total, size_t chunk, std::string& written) {
+// Chunks of `chunk` rows numbered from 1 to `total`; the output is one line per row. The stage
+// named by `fail` throws once: reading line 51, processing line 501 or writing past 100 bytes.
+PipelineStages counting_stages(uint64_t total, size_t chunk, std::string& written, const std::string& fail = "") {
   auto next = std::make_shared<uint64_t>(1);
   PipelineStages s;
   s.read_chunk = [=](std::vector<BatchRow>& rows) {
-    const size_t n = static_cast<size_t>(std::min<uint64_t>(chunk, total + 1 - *next));
-    rows = numbered_rows(*next, n);
-    *next += n;
+    if (fail == "read" && *next == 51) throw std::runtime_error("bad cell");
+    rows.assign(static_cast<size_t>(std::min<uint64_t>(chunk, total + 1 - *next)), BatchRow{});
+    for (auto& r : rows) r.line = (*next)++;
     return *next <= total;
   };
-  s.process = [](const std::vector<BatchRow>& rows) {
+  s.process = [fail](const std::vector<BatchRow>& rows) {
+    if (fail == "process" && rows.front().line == 501) throw std::runtime_error("worker failed");
     std::string text;
     for (const auto& r : rows) text += std::to_string(r.line) + "\n";
     return text;
   };
-  s.write = [&written](const std::string& text, size_t) { written += text; };
+  s.write = [&written, fail](const std::string& text, size_t) {
+    if (fail == "write" && written.size() > 100) throw std::runtime_error("disk full");
+    written += text;
+  };
   return s;
 }
 
@@ -186,33 +185,9 @@ TEST(Pipeline, WritesInInputOrderWithBoundedChunksInFlight) {
 }
 
 TEST(Pipeline, TheFirstFailureOfAnyStageEndsTheRun) {
-  struct Case {
-    const char* stage;
-  } const cases[] = {{"read"}, {"process"}, {"write"}};
-  for (const auto& c : cases) {
+  for (const char* stage : {"read", "process", "write"}) {
     std::string written;
-    PipelineStages s = counting_stages(100000, 10, written);
-    const std::string stage = c.stage;
-    if (stage == "read") {
-      const auto plain = s.read_chunk;
-      s.read_chunk = [plain](std::vector<BatchRow>& rows) {
-        const bool more = plain(rows);
-        if (rows.front().line == 51) throw std::runtime_error("bad cell");
-        return more;
-      };
-    } else if (stage == "process") {
-      const auto plain = s.process;
-      s.process = [plain](const std::vector<BatchRow>& rows) {
-        if (rows.front().line == 501) throw std::runtime_error("worker failed");
-        return plain(rows);
-      };
-    } else {
-      s.write = [&written](const std::string& text, size_t) {
-        if (written.size() > 100) throw std::runtime_error("disk full");
-        written += text;
-      };
-    }
-    EXPECT_THROW(run_pipeline(s, 2, 6), std::runtime_error) << stage;
+    EXPECT_THROW(run_pipeline(counting_stages(100000, 10, written, stage), 2, 6), std::runtime_error) << stage;
     // What was written is a prefix of the complete output, and far from all of it.
     EXPECT_EQ(expected_lines(100000).compare(0, written.size(), written), 0) << stage;
     EXPECT_LT(written.size(), 10000u) << stage;
@@ -221,7 +196,6 @@ TEST(Pipeline, TheFirstFailureOfAnyStageEndsTheRun) {
 
 // ---------------------------------------------------------------------------------------------
 // Output file
-
 
 TEST(BatchOutput, AppearsUnderItsNameOnlyWhenCommitted) {
   TempDir dir;

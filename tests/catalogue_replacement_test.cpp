@@ -15,11 +15,13 @@
 #include "support/c_rating.hpp"
 #include "support/files.hpp"
 #include "support/test_catalogue.hpp"
+#include "support/test_data.hpp"
 
 namespace novaflux {
 namespace {
 
 namespace fs = std::filesystem;
+using json = nlohmann::ordered_json;
 using test_support::kMethods;
 using test_support::rate;
 using test_support::Rating;
@@ -61,26 +63,14 @@ struct TwoCatalogues {
 // Null, text, infinite, huge, zero and negative numbers, odd codes, single odd rows, empty
 // tables: a completed rating with finite figures, or a described failure, the same again.
 TEST(CatalogueOddData, FiniteFiguresOrADescribedError) {
-  std::vector<std::string> cases;
-  const std::pair<const char*, std::vector<const char*>> numeric[] = {
-      {"modelmast", {"modelid", "rotor_dia", "netarearot", "wonetarearot"}},
-      {"txlmastS", {"velocityfpm", "rotdepth", "efficiency", "sefficiency", "lefficiency", "pdroppa"}},
-      {"txlmastW", {"velocityfpm", "rotdepth", "efficiency", "sefficiency", "lefficiency", "pdroppa"}},
-      {"eatrvalue", {"Pressure_Differential", "Pressure_Differentialin", "EATRwp", "OACFwp", "Purge_Anglewp", "EATRwop", "OACFwop", "Purge_Anglewop"}},
-      {"dimension", {"rotor_dia", "rotdepth", "dimH", "dimD", "drivemot", "Weight"}},
-      {"dewpoint", {"grsp", "dewf"}}};
-  for (const auto& [table, columns] : numeric)
-    for (const char* column : columns)
-      for (const char* value : {"NULL", "'n/a'", "9e999", "1e308", "0", "-1"})
-        cases.push_back(std::string("UPDATE ") + table + " SET " + column + " = " + value);
-  for (const auto& [table, column] : std::initializer_list<std::pair<const char*, const char*>>{
-           {"modelmast", "type"}, {"txlmastS", "series"}, {"txlmastW", "type"}, {"dimension", "series"}, {"dimension", "type"}})
-    for (const char* value : {"NULL", "''", "'f2'", "12"})
-      cases.push_back(std::string("UPDATE ") + table + " SET " + column + " = " + value);
-  for (const char* table : {"modelmast", "txlmastS", "txlmastW", "eatrvalue", "dimension", "dewpoint"})
-    cases.push_back(std::string("DELETE FROM ") + table);
-  cases.push_back("UPDATE txlmastS SET efficiency = NULL WHERE velocityfpm = 500");
-  cases.push_back("INSERT INTO txlmastS SELECT * FROM txlmastS WHERE velocityfpm = 500");
+  const json odd = test_support::load_json("catalogue_cases.json").at("odd_data");
+  auto cases = odd["statements"].get<std::vector<std::string>>();
+  for (const auto& [table, columns] : odd["numeric_columns"].items()) cases.push_back("DELETE FROM " + table);
+  for (const char* kind : {"numeric", "text"})
+    for (const auto& [table, columns] : odd[std::string(kind) + "_columns"].items())
+      for (const auto& column : columns)
+        for (const auto& value : odd[std::string(kind) + "_values"])
+          cases.push_back("UPDATE " + table + " SET " + column.get<std::string>() + " = " + value.get<std::string>());
   size_t completed = 0, failed = 0;
   for (const std::string& sql : cases) {
     SCOPED_TRACE(sql);
@@ -107,9 +97,8 @@ TEST(CatalogueOddData, FiniteFiguresOrADescribedError) {
 
 // An infinity stored in a cell once reached the outputs of a "successful" rating.
 TEST(CatalogueOddData, InfiniteCellFailsTheLoadNamingTableRowAndColumn) {
-  for (const auto& [table, column] : std::initializer_list<std::pair<const char*, const char*>>{
-           {"dimension", "dimH"}, {"dimension", "Weight"}, {"txlmastS", "efficiency"}, {"txlmastW", "pdroppa"},
-           {"modelmast", "netarearot"}, {"eatrvalue", "OACFwp"}}) {
+  for (const auto& cell : test_support::load_json("catalogue_cases.json").at("infinite_cells")) {
+    const std::string table = cell[0], column = cell[1];
     TestCatalogue cat = TestCatalogue::sample();
     cat.exec(std::string("UPDATE ") + table + " SET " + column + " = -9e999");
     UseCatalogue use(cat.path());

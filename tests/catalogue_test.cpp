@@ -1,7 +1,6 @@
 // The catalogue: typed loading, files a rating cannot read, change detection, the builder and
 // the checker. Cases are rows of tests/data/catalogue_cases.json.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -38,18 +37,8 @@ std::string run_error_of(const std::function<void()>& action) {
   return {};
 }
 
-// The type and value SQLite stored, "(no row)" for none.
-std::string probe(const std::string& db_path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(db_path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* s = nullptr;
-  std::string out = "(no row)";
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
-    out = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-  sqlite3_finalize(s);
-  sqlite3_close(db);
-  return out;
-}
+// The first cell a query gives ("typeof(x)||':'||x": the type and value SQLite stored).
+std::string probe(const std::string& db_path, const std::string& sql) { return TestCatalogue::Connection(db_path).exec(sql); }
 
 double first_area(const Catalogue& c) { return c.modelmast.at(0).netarearot.value(); }
 

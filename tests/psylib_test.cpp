@@ -169,31 +169,19 @@ TEST(PsylibWetBulbSolver, ConvergedToTheResolutionOfTheResult) {
 // Arguments outside the validity range, and the closed forms and supersaturated states of
 // tests/data/psylib_cases.json.
 
-float call(int entry, float a, float b, short alt) {
-  switch (entry) {
-    case 0: return LCWETBULB(a, b, alt);
-    case 1: return LCRH(a, b, alt);
-    case 2: return LCENTHALPY(a, b);
-    case 3: return LCDENSITY(a, b, alt);
-    case 4: return LCRHTOGR(a, b, alt);
-    case 5: return LCWBTOGR(a, b, alt);
-    case 6: return LCSI_WETBULB(a, b, alt);
-    case 7: return LCSI_RH(a, b, alt);
-    case 8: return LCSI_ENTHALPY(a, b);
-    case 9: return LCSI_DENSITY(a, b, alt);
-    case 10: return LCSI_RHTOGRAMS(a, b, alt);
-    default: return LCSI_WBTOGR(a, b, alt);
-  }
-}
-
-const char* const kEntryNames[] = {"LCWETBULB", "LCRH", "LCENTHALPY", "LCDENSITY", "LCRHTOGR", "LCWBTOGR",
-                                   "LCSI_WETBULB", "LCSI_RH", "LCSI_ENTHALPY", "LCSI_DENSITY",
-                                   "LCSI_RHTOGRAMS", "LCSI_WBTOGR"};
+// The twelve entry points by name, the enthalpies ignoring the altitude.
+using Entry = float (*)(float, float, short);
+const std::pair<std::string, Entry> kEntries[] = {
+    {"LCWETBULB", LCWETBULB}, {"LCRH", LCRH}, {"LCENTHALPY", [](float t, float w, short) { return LCENTHALPY(t, w); }},
+    {"LCDENSITY", LCDENSITY}, {"LCRHTOGR", LCRHTOGR}, {"LCWBTOGR", LCWBTOGR}, {"LCSI_WETBULB", LCSI_WETBULB}, {"LCSI_RH", LCSI_RH},
+    {"LCSI_ENTHALPY", [](float t, float w, short) { return LCSI_ENTHALPY(t, w); }}, {"LCSI_DENSITY", LCSI_DENSITY},
+    {"LCSI_RHTOGRAMS", LCSI_RHTOGRAMS}, {"LCSI_WBTOGR", LCSI_WBTOGR}};
 
 TEST(PsylibClosedForms, MatchTheEquationsEvaluatedByHand) {
   for (const auto& c : novaflux::test_support::load_json("psylib_cases.json")["closed_forms"]) {
-    const int entry = int(std::find(std::begin(kEntryNames), std::end(kEntryNames), c["entry"].get<std::string>()) - kEntryNames);
-    EXPECT_NEAR(call(entry, c["t"].get<float>(), c["w"].get<float>(), 0), c["value"].get<double>(), c["tolerance"].get<double>())
+    const auto e = std::find_if(std::begin(kEntries), std::end(kEntries), [&](const auto& x) { return x.first == c["entry"]; });
+    ASSERT_NE(e, std::end(kEntries)) << c["entry"];
+    EXPECT_NEAR(e->second(c["t"].get<float>(), c["w"].get<float>(), 0), c["value"].get<double>(), c["tolerance"].get<double>())
         << c["entry"] << " " << c["t"];
   }
 }
@@ -214,9 +202,9 @@ TEST(PsylibSupersaturation, RelativeHumidityAboveHundredAndConsistentWetBulb) {
 
 TEST(PsylibDomain, NanArgumentGivesTheNoValueResult) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  for (int e = 0; e < 12; ++e) {
-    EXPECT_EQ(call(e, nan, 10.0f, 0), PSYLIB_NO_VALUE) << kEntryNames[e];
-    EXPECT_EQ(call(e, 20.0f, nan, 0), PSYLIB_NO_VALUE) << kEntryNames[e];
+  for (const auto& [name, entry] : kEntries) {
+    EXPECT_EQ(entry(nan, 10.0f, 0), PSYLIB_NO_VALUE) << name;
+    EXPECT_EQ(entry(20.0f, nan, 0), PSYLIB_NO_VALUE) << name;
   }
 }
 

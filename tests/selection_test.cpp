@@ -7,32 +7,23 @@
 
 #include "novaflux/selection.hpp"
 #include "support/design_days.hpp"
+#include "support/test_data.hpp"
 
 namespace {
 
 using novaflux::KivClass;
 using novaflux::Modelall;
 
-struct AirflowRow {
-  const char* name;
-  bool si;
-  double supply, ret;
-};
+using json = nlohmann::ordered_json;
+json cases(const char* group) { return novaflux::test_support::load_json("selection_cases.json").at(group); }
 
-const AirflowRow kAirflows[] = {
-    {"SI design day", true, 10000, 9000},
-    {"SI small unit", true, 1500, 1500},
-    {"SI unbalanced", true, 10000, 6000},
-    {"IP design day", false, 8000, 8000},
-};
-
-void set_inputs(KivClass& k, const AirflowRow& row) {
-  if (row.si) novaflux::test_support::set_si_design_day(k, row.supply, row.ret);
+void set_inputs(KivClass& k, const json& row) {
+  if (row["si"].get<bool>()) novaflux::test_support::set_si_design_day(k, row["supply"].get<double>(), row["return"].get<double>());
   else novaflux::test_support::set_ip_design_day(k);
 }
 
 // The models that a fixed-model run rates rather than reporting out of range.
-std::set<int32_t> accepted_by_fixed_model_runs(const AirflowRow& row) {
+std::set<int32_t> accepted_by_fixed_model_runs(const json& row) {
   std::set<int32_t> ids;
 #define NOVAFLUX_TRY_MODEL(name, value, diameter)                                   \
   {                                                                                \
@@ -48,7 +39,8 @@ std::set<int32_t> accepted_by_fixed_model_runs(const AirflowRow& row) {
 }
 
 TEST(Selection, ListIsTheFitRangeWithTheAutomaticPickMarked) {
-  for (const auto& row : kAirflows) {
+  for (const auto& row : cases("airflows")) {
+    const std::string name = row["name"];
     KivClass inputs;
     set_inputs(inputs, row);
     const auto selection = novaflux::rate_fitting_models(inputs);
@@ -59,21 +51,21 @@ TEST(Selection, ListIsTheFitRangeWithTheAutomaticPickMarked) {
     for (const auto& m : selection.models) {
       listed.insert(static_cast<int32_t>(m.model));
       marked += m.automatic;
-      EXPECT_GE(m.face_area_ft2, previous_area) << row.name << ": sorted by size";
+      EXPECT_GE(m.face_area_ft2, previous_area) << name << ": sorted by size";
       previous_area = m.face_area_ft2;
       ASSERT_EQ(m.ratings.size(), 1u);
-      EXPECT_FALSE(m.ratings.front().failure) << row.name;
+      EXPECT_FALSE(m.ratings.front().failure) << name;
     }
-    EXPECT_EQ(listed, accepted_by_fixed_model_runs(row)) << row.name;
+    EXPECT_EQ(listed, accepted_by_fixed_model_runs(row)) << name;
 
     KivClass automatic;
     set_inputs(automatic, row);
     automatic.CalculateOutput();
-    ASSERT_EQ(marked, 1) << row.name;
+    ASSERT_EQ(marked, 1) << name;
     for (const auto& m : selection.models) {
       if (!m.automatic) continue;
-      EXPECT_EQ(m.ratings.front().result.KivOutNOVAFLUXModel, automatic.KivOutNOVAFLUXModel) << row.name;
-      EXPECT_EQ(m.ratings.front().result.KivoutSaS_DBT, automatic.KivoutSaS_DBT) << row.name;
+      EXPECT_EQ(m.ratings.front().result.KivOutNOVAFLUXModel, automatic.KivOutNOVAFLUXModel) << name;
+      EXPECT_EQ(m.ratings.front().result.KivoutSaS_DBT, automatic.KivoutSaS_DBT) << name;
     }
   }
 }
@@ -82,25 +74,18 @@ TEST(Selection, FiltersKeepWhatTheySay) {
   KivClass inputs;
   novaflux::test_support::set_si_design_day(inputs);
   const auto selection = novaflux::rate_fitting_models(inputs);
-  const struct {
-    novaflux::SelectionFilter filter;
-    bool any;
-  } rows[] = {{{std::nullopt, std::nullopt}, true}, {{150.0, std::nullopt}, true}, {{std::nullopt, 80.0}, true},
-              {{1.0, std::nullopt}, false}, {{std::nullopt, 101.0}, false}};
-  for (const auto& r : rows) {
+  const auto limit = [](const json& v) { return v.is_null() ? std::optional<double>() : v.get<double>(); };
+  for (const auto& r : cases("filters")) {
+    const novaflux::SelectionFilter filter{limit(r["max_pressure_drop_pa"]), limit(r["min_efficiency_percent"])};
     bool any = false;
     for (const auto& m : selection.models) {
-      if (!novaflux::meets(m, r.filter)) continue;
+      if (!novaflux::meets(m, filter)) continue;
       any = true;
       const KivClass& k = m.ratings.front().result;
-      if (r.filter.max_pressure_drop_pa) {
-        EXPECT_LE(std::max(k.KivoutSaPDrop, k.KivoutRaPDrop), *r.filter.max_pressure_drop_pa);
-      }
-      if (r.filter.min_efficiency_percent) {
-        EXPECT_GE(k.KivoutEfficiencySummerSupplyCondensation, *r.filter.min_efficiency_percent);
-      }
+      if (filter.max_pressure_drop_pa) { EXPECT_LE(std::max(k.KivoutSaPDrop, k.KivoutRaPDrop), *filter.max_pressure_drop_pa); }
+      if (filter.min_efficiency_percent) { EXPECT_GE(k.KivoutEfficiencySummerSupplyCondensation, *filter.min_efficiency_percent); }
     }
-    EXPECT_EQ(any, r.any);
+    EXPECT_EQ(any, r["any"].get<bool>()) << r["source"];
   }
 }
 

@@ -34,7 +34,7 @@ TestCatalogue::TestCatalogue(const std::string& file) : path_((dir_.path / "NOVA
 }
 TestCatalogue TestCatalogue::sample() { return TestCatalogue(template_file(true)); }
 TestCatalogue TestCatalogue::empty() { return TestCatalogue(template_file(false)); }
-void TestCatalogue::exec(const std::string& sql) const { Connection(path_).exec(sql); }
+std::string TestCatalogue::exec(const std::string& sql) const { return Connection(path_).exec(sql); }
 
 TestCatalogue::Connection::Connection(const std::string& path) {
   if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
@@ -42,13 +42,19 @@ TestCatalogue::Connection::Connection(const std::string& path) {
   sqlite3_busy_timeout(db_, 5000);
 }
 
-void TestCatalogue::Connection::exec(const std::string& sql) const {
+std::string TestCatalogue::Connection::exec(const std::string& sql) const {
   char* message = nullptr;
-  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+  std::string first;
+  const auto keep = [](void* out, int, char** cells, char**) {
+    if (auto& s = *static_cast<std::string*>(out); s.empty() && cells[0]) s = cells[0];
+    return 0;
+  };
+  if (sqlite3_exec(db_, sql.c_str(), keep, &first, &message) != SQLITE_OK) {
     const std::string text = message ? message : sqlite3_errmsg(db_);
     sqlite3_free(message);
     throw std::runtime_error(text + " in: " + sql);
   }
+  return first;
 }
 
 ScopedCatalogue::ScopedCatalogue(const std::string& path) : previous_(catalogue_path_override()) { set_catalogue_path(path); }

@@ -6,7 +6,8 @@
 //   ScopedCatalogue use(cat.path());               // the component reads this file now
 //
 // exec() runs on a connection of its own that is closed again, as another program editing the
-// file would; connect() keeps one open (WAL mode). Failing SQL throws std::runtime_error.
+// file would; connect() keeps one open (WAL mode). Failing SQL throws std::runtime_error; a
+// query returns the first non-empty cell of its first column.
 #include <sqlite3.h>
 
 #include <string>
@@ -23,14 +24,14 @@ public:
 
   const std::string& path() const { return path_; }
   std::string dir() const { return dir_.path.string(); }
-  void exec(const std::string& sql) const;
+  std::string exec(const std::string& sql) const;
 
   class Connection {
   public:
     explicit Connection(const std::string& path);
     Connection(Connection&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
     ~Connection() { sqlite3_close_v2(db_); }
-    void exec(const std::string& sql) const;
+    std::string exec(const std::string& sql) const;
 
   private:
     sqlite3* db_ = nullptr;

@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -104,6 +105,26 @@ void BM_BatchYear(benchmark::State& state) {
   std::remove("/tmp/novaflux_bench_year.csv");
 }
 BENCHMARK(BM_BatchYear)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// A host's first rating in a fresh process, from its main to the result: the component, the
+// psychrometric library and the catalogue loaded, one rating (bench/first_rating_host.c).
+void BM_FirstRatingInFreshProcess(benchmark::State& state) {
+  const std::string command = std::string(NOVAFLUX_BINARY_DIR "/bin/first_rating_host ") +
+                              NOVAFLUX_BINARY_DIR "/lib/libnovaflux.so";
+  for (auto _ : state) {
+    FILE* out = popen(command.c_str(), "r");
+    long long ns = 0;
+    double supply = 0;
+    const bool read = out && std::fscanf(out, "%lld %lf", &ns, &supply) == 2;
+    if (out) pclose(out);
+    if (!read) {
+      state.SkipWithError("first_rating_host failed");
+      break;
+    }
+    state.SetIterationTime(static_cast<double>(ns) * 1e-9);
+  }
+}
+BENCHMARK(BM_FirstRatingInFreshProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
 
 size_t catalogue_bytes(const Catalogue& c) {
   auto text = [](const Text& t) { return t && t->size() > 15 ? t->capacity() : 0; };

@@ -3,14 +3,18 @@
 // and what a new object and the objects of one thread start from and share.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <random>
 
+#include "catalogue/catalogue.hpp"
 #include "common/ignore_errors.hpp"
 #include "common/module_state.hpp"
 #include "common/numeric.hpp"
 #include "common/run_error.hpp"
 #include "component/interface_table.hpp"
 #include "component/run_steps.hpp"
+#include "performance/curve_lookup.hpp"
 #include "novaflux/psylib.h"
 #include "support/files.hpp"
 #include "support/run_fixture.hpp"
@@ -155,6 +159,41 @@ TEST(RunSequence, ObjectsOfOneThreadShareItsStateAndAFreshThreadStartsFromNothin
     EXPECT_EQ(module_state().air.SupplySummerState.DBT, 0);
   });
   EXPECT_FALSE(module_state().performance.SummerSupplyEfficiency.is_empty());
+}
+
+// The curve lookup by velocity order must pick the rows a scan of the table in its order
+// picks: the only row at v, else the nearest below (the later of equal ones) and the nearest
+// above (the earlier of equal ones). Random tables with repeated velocities and keys.
+TEST(CurveLookup, SameRowsAsAScanInTableOrder) {
+  std::mt19937 random(7);
+  const std::string series = "F2", type = "N";
+  for (int table = 0; table < 300; ++table) {
+    std::vector<CurveRow> rows;
+    for (int i = 0; i < 12; ++i) {
+      const double velocity = 100.0 * static_cast<double>(random() % 8);
+      rows.push_back({velocity, random() % 4 ? 200.0 : 270.0, series, type, static_cast<double>(i), 0.0, 0.0, 0.0});
+    }
+    const auto groups = group_curve_rows(rows);
+    for (double v = 0; v <= 850; v += 50) {
+      int exact = 0;
+      double exact_index = -1, below = -1, above = -1, below_v = 0, above_v = 0;
+      for (const auto& r : rows) {
+        if (*r.rotdepth != 200.0) continue;
+        if (*r.velocityfpm == v) ++exact, exact_index = *r.efficiency;
+        else if (*r.velocityfpm < v && (below < 0 || *r.velocityfpm >= below_v)) below = *r.efficiency, below_v = *r.velocityfpm;
+        else if (*r.velocityfpm > v && (above < 0 || *r.velocityfpm < above_v)) above = *r.efficiency, above_v = *r.velocityfpm;
+      }
+      if (exact == 0 && below < 0 && above < 0) continue;
+      double got = 0;
+      IgnoreErrors region;
+      const std::array column{CurveColumn{&CurveRow::efficiency, &got}};
+      lookup_curve(rows, groups, CurveKey{"txlmastS", 200.0, series, type}, v, column, region);
+      const double x1 = below < 0 ? 0.0 : below_v, x2 = above < 0 ? 0.0 : above_v;
+      const double y1 = std::max(below, 0.0), y2 = std::max(above, 0.0);
+      const double want = exact == 1 ? exact_index : vb_round(y1 + (y2 - y1) * (v - x1) / (x2 - x1), 1);
+      ASSERT_EQ(got, want) << "table " << table << " v " << v;
+    }
+  }
 }
 
 }  // namespace

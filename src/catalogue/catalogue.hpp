@@ -61,6 +61,9 @@ struct CurveGroup {
   std::string series;
   std::string type;
   std::vector<uint32_t> rows;
+  // The same positions ordered by velocity, rows of equal velocity in table order; empty when
+  // a velocity is NaN (it has no place in that order).
+  std::vector<uint32_t> by_velocity;
 };
 std::vector<CurveGroup> group_curve_rows(const std::vector<CurveRow>& rows);
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "catalogue/catalogue.hpp"
@@ -13,8 +14,15 @@ std::vector<CurveGroup> group_curve_rows(const std::vector<CurveRow>& rows) {
     CurveGroup* group = nullptr;
     for (auto& g : groups)
       if (g.rotdepth == *row.rotdepth && g.series == *row.series && g.type == *row.type) group = &g;
-    if (!group) group = &groups.emplace_back(CurveGroup{*row.rotdepth, *row.series, *row.type, {}});
+    if (!group) group = &groups.emplace_back(CurveGroup{*row.rotdepth, *row.series, *row.type, {}, {}});
     group->rows.push_back(static_cast<uint32_t>(i));
+  }
+  const auto velocity = [&](uint32_t position) { return *rows[position].velocityfpm; };
+  for (auto& g : groups) {
+    if (std::any_of(g.rows.begin(), g.rows.end(), [&](uint32_t p) { return std::isnan(velocity(p)); })) continue;
+    g.by_velocity = g.rows;
+    std::stable_sort(g.by_velocity.begin(), g.by_velocity.end(),
+                     [&](uint32_t a, uint32_t b) { return velocity(a) < velocity(b); });
   }
   return groups;
 }

@@ -1,5 +1,7 @@
 #include "performance/curve_lookup.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "common/numeric.hpp"
@@ -43,17 +45,29 @@ void lookup_curve(const std::vector<CurveRow>& rows, const std::vector<CurveGrou
   const CurveRow* below = nullptr;
   const CurveRow* above = nullptr;
   const CurveGroup* group = group_of(groups, key);
-  const std::span<const uint32_t> positions = group ? std::span<const uint32_t>(group->rows) : std::span<const uint32_t>();
-  for (const uint32_t position : positions) {
-    const CurveRow& row = rows[position];
-    const double velocity = *row.velocityfpm;
-    if (velocity == v) {
-      exact = &row;
-      ++exact_count;
-    } else if (velocity < v) {
-      if (!below || velocity >= *below->velocityfpm) below = &row;
-    } else if (!above || velocity < *above->velocityfpm) {
-      above = &row;
+  if (group && !group->by_velocity.empty() && !std::isnan(v)) {
+    // Rows below v, then rows at v, then rows above, each in table order: the nearest below
+    // is the last of its velocity, the nearest above the first of its.
+    const auto& order = group->by_velocity;
+    const auto velocity = [&](uint32_t position) { return *rows[position].velocityfpm; };
+    const auto at = std::partition_point(order.begin(), order.end(), [&](uint32_t p) { return velocity(p) < v; });
+    const auto past = std::partition_point(at, order.end(), [&](uint32_t p) { return velocity(p) == v; });
+    exact_count = static_cast<int>(past - at);
+    if (exact_count != 0) exact = &rows[*at];
+    if (at != order.begin()) below = &rows[*(at - 1)];
+    if (past != order.end()) above = &rows[*past];
+  } else if (group) {
+    for (const uint32_t position : group->rows) {
+      const CurveRow& row = rows[position];
+      const double velocity = *row.velocityfpm;
+      if (velocity == v) {
+        exact = &row;
+        ++exact_count;
+      } else if (velocity < v) {
+        if (!below || velocity >= *below->velocityfpm) below = &row;
+      } else if (!above || velocity < *above->velocityfpm) {
+        above = &row;
+      }
     }
   }
 

@@ -33,41 +33,67 @@ bool same_ignoring_case(std::string_view a, std::string_view b) {
 
 std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
-// Shortest text that reads back as the same value ("23.86", "10000", "1e+05"); never quoted.
-template <class T>
-void append_number(std::string& out, T x) {
-  if (std::isnan(x)) {
-    out += "nan";
-    return;
-  }
-  char buf[kShortestTextSize];
-  out.append(buf, shortest_chars(buf, x));
-}
+// The cells of a row are written into a buffer on the stack and handed to the output text a
+// few kilobytes at a time; only a text cell, of any length, goes straight to the text.
+class CellWriter {
+public:
+  explicit CellWriter(std::string& out) : out_(out) {}
+  CellWriter(const CellWriter&) = delete;
+  CellWriter& operator=(const CellWriter&) = delete;
 
-void append_integer(std::string& out, int64_t x) {
-  char buf[24];
-  out.append(buf, std::to_chars(buf, buf + sizeof buf, x).ptr);
-}
+  // Room for one cell of at most kShortestTextSize characters, written by the caller up to
+  // the pointer it hands to done().
+  char* room() {
+    if (end_ + kShortestTextSize > buffer_ + sizeof buffer_) flush();
+    return end_;
+  }
+  void done(char* end) { end_ = end; }
+  void put(char c) { *room() = c, ++end_; }
+  void put(std::string_view fixed) { done(std::copy(fixed.begin(), fixed.end(), room())); }
+  // Shortest text that reads back as the same value ("23.86", "10000", "1e+05"); never quoted.
+  template <class T>
+  void number(T x) {
+    if (std::isnan(x)) put("nan");
+    else done(shortest_chars(room(), x));
+  }
+  void integer(int64_t x) {
+    char* at = room();
+    done(std::to_chars(at, at + kShortestTextSize, x).ptr);
+  }
+  void text(std::string_view field) {
+    flush();
+    append_csv_field(out_, field);
+  }
+  void flush() {
+    out_.append(buffer_, end_);
+    end_ = buffer_;
+  }
+
+private:
+  std::string& out_;
+  char buffer_[4096];
+  char* end_ = buffer_;
+};
 
 // A property's cell, quoted where its text needs it (only a text can).
-void append_cell(std::string& out, const KivClass& k, const PropertyInfo& p) {
+void write_cell(CellWriter& out, const KivClass& k, const PropertyInfo& p) {
   switch (p.type) {
     case PropType::Variant: {
       const Variant& v = k.*std::get<Variant KivClass::*>(p.accessor);
-      if (v.is_number()) append_number(out, v.number());
-      else if (v.is_text()) append_csv_field(out, v.text());
+      if (v.is_number()) out.number(v.number());
+      else if (v.is_text()) out.text(v.text());
       return;
     }
-    case PropType::Single: return append_number(out, k.*std::get<float KivClass::*>(p.accessor));
-    case PropType::Double: return append_number(out, k.*std::get<double KivClass::*>(p.accessor));
+    case PropType::Single: return out.number(k.*std::get<float KivClass::*>(p.accessor));
+    case PropType::Double: return out.number(k.*std::get<double KivClass::*>(p.accessor));
     case PropType::Boolean:
     case PropType::Integer:
     case PropType::Modelall:
     case PropType::SeriesList: {
       double value = 0.0;
       detail::read_number(k, p, value);
-      if (p.type == PropType::Boolean) out += value != 0.0 ? "true" : "false";
-      else append_integer(out, static_cast<int64_t>(value));
+      if (p.type == PropType::Boolean) out.put(value != 0.0 ? "true" : "false");
+      else out.integer(static_cast<int64_t>(value));
       return;
     }
   }
@@ -153,7 +179,9 @@ std::string cell_text(const KivClass& k, const PropertyInfo& p) {
     if (v.is_text()) return v.text();  // the only cell that may need quotes
   }
   std::string out;
-  append_cell(out, k, p);
+  CellWriter writer(out);
+  write_cell(writer, k, p);
+  writer.flush();
   return out;
 }
 
@@ -168,21 +196,23 @@ std::string output_header() {
 }
 
 void append_output_row(std::string& out, const KivClass& k, const detail::CaseOutcome& outcome) {
+  CellWriter writer(out);
   bool first = true;
   for (const auto& column : detail::result_columns()) {
-    if (!first) out += ',';
+    if (!first) writer.put(',');
     first = false;
     if (column.property) {
-      append_cell(out, k, *column.property);
+      write_cell(writer, k, *column.property);
       continue;
     }
     const detail::CellValue value = column.value(k, outcome);
-    if (const auto* i = std::get_if<int64_t>(&value)) append_integer(out, *i);
-    else if (const auto* t = std::get_if<std::string>(&value)) append_csv_field(out, *t);
-    else if (const auto* b = std::get_if<bool>(&value)) out += *b ? "true" : "false";
-    else append_number(out, std::get<double>(value));
+    if (const auto* i = std::get_if<int64_t>(&value)) writer.integer(*i);
+    else if (const auto* t = std::get_if<std::string>(&value)) writer.text(*t);
+    else if (const auto* b = std::get_if<bool>(&value)) writer.put(*b ? "true" : "false");
+    else writer.number(std::get<double>(value));
   }
-  out += '\n';
+  writer.put('\n');
+  writer.flush();
 }
 
 void append_output_row(std::string& out, const KivClass& k, int failure_number,

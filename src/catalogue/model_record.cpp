@@ -1,6 +1,6 @@
 // The range of models that suit the airflows, and the name and cassette data of the chosen one.
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "catalogue/catalogue.hpp"
 #include "common/module_state.hpp"
@@ -27,26 +27,29 @@ void LookupModelRecord(KivClass& k) {
   const std::string& type = module_state().constants.ModelTypeCode;
   const bool without_purge = k.get_KivPurgeWithout();
 
-  std::vector<double> fitting;
+  // The first and the last model whose face velocities are within the limits.
+  std::optional<double> first_fitting, last_fitting;
   bool any = false;
   for (const auto& row : catalogue.modelmast) {
     if (!row.type || *row.type != type) continue;
-    any = true;
     const double area = number_or_fail(without_purge ? row.wonetarearot : row.netarearot);
     const double id = number_or_fail(row.modelid);
-    DeriveOutdoorAndExhaustAir(k);
+    // The airflows depend on the inputs only: derived once, at the first row of the type.
+    if (!any) DeriveOutdoorAndExhaustAir(k);
+    any = true;
     const double sa = vb_round(checked_div(s.SupplyCfm, area), 0);
     const double ra = vb_round(checked_div(s.ReturnCfm, area), 0);
     s.SaVelocityFpm = sa;
     s.RaVelocityFpm = ra;
     if (sa >= kMinFaceVelocity && sa <= kMaxFaceVelocity && ra >= kMinFaceVelocity &&
         ra <= kMaxFaceVelocity) {
-      fitting.push_back(id);
+      if (!first_fitting) first_fitting = id;
+      last_fitting = id;
     }
   }
   if (!any) return;
-  s.FirstModelId = fitting.empty() ? 0.0 : fitting.front();
-  s.LastModelId = fitting.empty() ? 0.0 : fitting.back();
+  s.FirstModelId = first_fitting.value_or(0.0);
+  s.LastModelId = last_fitting.value_or(0.0);
 }
 
 void ModelNameAndCassette(KivClass& k) {

@@ -31,18 +31,6 @@ constexpr double kPow10[] = {1.0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8
 template <class T>
 constexpr double kScaledLimit = std::numeric_limits<T>::digits == 53 ? 0x1p50 : 0x1p21;
 
-// Writes digits of m (below 2^50) to out, returns how many.
-int integer_digits(char* out, uint64_t m) {
-  char reversed[20];
-  int n = 0;
-  do {
-    reversed[n++] = static_cast<char>('0' + m % 10);
-    m /= 10;
-  } while (m != 0);
-  for (int i = 0; i < n; ++i) out[i] = reversed[n - 1 - i];
-  return n;
-}
-
 // The text of digits[0..length) with `decimals` of them after the point, laid out the way
 // std::to_chars's plain format would: fixed unless scientific is strictly shorter.
 char* lay_out(char* out, const char* digits, int length, int decimals) {
@@ -121,7 +109,7 @@ char* fast_shortest(char* out, T x) {
     const double reach = half_ulp * kPow10[j];
     if (distance > reach * (1 + 0x1p-40)) continue;  // no decimal with j digits reads back
     char digits[24];
-    const int length = integer_digits(digits, whole);
+    const int length = static_cast<int>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
     char text[48];
     char* const end = lay_out(text, digits, length, j);
     if (distance >= reach * (1 - 0x1p-40)) {

@@ -1,5 +1,6 @@
 #include "common/numeric.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -55,35 +56,40 @@ Digits15 digits15(double x) {
 }
 
 std::string general_text(const DecimalDigits& d) {
-  std::string out;
-  if (d.negative) out += '-';
-  const std::string_view digits(d.digits, static_cast<size_t>(d.count));
+  char text[48];
+  char* out = text;
+  if (d.negative) *out++ = '-';
+  const char* const digits = d.digits;
+  const int count = d.count;
+  const auto copy = [&](const char* from, int n) { out = std::copy(from, from + n, out); };
   if (d.exponent >= -4 && d.exponent < 15) {
-    if (d.exponent < 0) {
-      out += "0.";
-      out.append(static_cast<size_t>(-d.exponent - 1), '0');
-      out += digits;
-    } else if (d.count <= d.exponent + 1) {
-      out += digits;
-      out.append(static_cast<size_t>(d.exponent + 1 - d.count), '0');
+    const int whole = d.exponent + 1;
+    if (whole <= 0) {
+      *out++ = '0';
+      *out++ = '.';
+      out = std::fill_n(out, -whole, '0');
+      copy(digits, count);
+    } else if (count <= whole) {
+      copy(digits, count);
+      out = std::fill_n(out, whole - count, '0');
     } else {
-      out += digits.substr(0, static_cast<size_t>(d.exponent + 1));
-      out += '.';
-      out += digits.substr(static_cast<size_t>(d.exponent + 1));
+      copy(digits, whole);
+      *out++ = '.';
+      copy(digits + whole, count - whole);
     }
-    return out;
+    return std::string(text, out);
   }
-  out += digits[0];
-  if (d.count > 1) {
-    out += '.';
-    out += digits.substr(1);
+  *out++ = digits[0];
+  if (count > 1) {
+    *out++ = '.';
+    copy(digits + 1, count - 1);
   }
-  char exponent[8];
   const int e = std::abs(d.exponent);
-  out += d.exponent < 0 ? "e-" : "e+";
-  if (e < 10) out += '0';
-  out.append(exponent, std::to_chars(exponent, exponent + sizeof exponent, e).ptr);
-  return out;
+  *out++ = 'e';
+  *out++ = d.exponent < 0 ? '-' : '+';
+  if (e < 10) *out++ = '0';
+  out = std::to_chars(out, text + sizeof text, e).ptr;
+  return std::string(text, out);
 }
 
 }  // namespace
@@ -130,12 +136,15 @@ double format_one_decimal(double x) {
 }
 
 std::string number_text(double x) {
+  // With 15 digits or fewer a value is its own 15-digit round trip, and its 15-digit text is
+  // its shortest one, laid out as "%.15g" does: fixed for exponents -4 to 14, trailing zeros
+  // dropped. Otherwise the same for the value the round trip gives.
+  if (std::isnormal(x)) {
+    if (const DecimalDigits d = shortest_digits(x); d.count <= 15) return general_text(d);
+  }
   const double y = through_text(x);
   if (std::isnormal(y)) {
-    // y has 15 digits or fewer, so its 15-digit text is its shortest one, laid out as "%.15g"
-    // does: fixed for exponents -4 to 14, trailing zeros dropped.
-    const DecimalDigits d = shortest_digits(y);
-    if (d.count <= 15) return general_text(d);
+    if (const DecimalDigits d = shortest_digits(y); d.count <= 15) return general_text(d);
   }
   char buf[64];
   auto res = std::to_chars(buf, buf + sizeof buf, y, std::chars_format::general, 15);

@@ -128,6 +128,21 @@ void expect_same_as_to_chars(std::mt19937_64& random) {
       std::from_chars(text, std::to_chars(text, text + 64, x, std::chars_format::scientific, 14).ptr, back);
       ASSERT_EQ(through_text(x), back) << want;
       ASSERT_EQ(number_text(x), std::string(text, std::to_chars(text, text + 64, back, std::chars_format::general, 15).ptr));
+      // The shortest digits and exponent, against the scientific shortest text.
+      if (x != 0) {
+        const char* end = std::to_chars(text, text + 64, x, std::chars_format::scientific).ptr;
+        std::string digits;
+        const char* p = text;
+        for (; *p != 'e'; ++p)
+          if (*p >= '0' && *p <= '9') digits += *p;
+        while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+        int exponent = 0;
+        std::from_chars(p[1] == '+' ? p + 2 : p + 1, end, exponent);
+        const DecimalDigits d = shortest_digits(x);
+        ASSERT_EQ(std::string(d.digits, static_cast<size_t>(d.count)), digits) << want;
+        ASSERT_EQ(d.exponent, exponent) << want;
+        ASSERT_EQ(d.negative, x < 0) << want;
+      }
     }
   };
   for (int i = 0; i < 300000; ++i) {

@@ -30,8 +30,8 @@ std::string single_text(float x);
 inline constexpr int kShortestTextSize = 64;
 char* shortest_chars(char* out, double x);
 char* shortest_chars(char* out, float x);
-// The significant digits of that text for a finite nonzero x, without leading or trailing
-// zeros: x = d0.d1d2... x 10^exponent.
+// The significant digits of the shortest round-trip decimal of a finite nonzero x, without
+// leading or trailing zeros: x = d0.d1d2... x 10^exponent.
 struct DecimalDigits {
   bool negative = false;
   int count = 0;

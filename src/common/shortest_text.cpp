@@ -90,14 +90,16 @@ bool is_power_of_two(T a) {
   return (std::bit_cast<Bits<T>>(a) & mantissa) == 0;
 }
 
+// The shortest decimal of x as its digits (`length` of them) and how many of those follow the
+// point; false where this path cannot settle it.
 template <class T>
-char* fast_shortest(char* out, T x) {
+bool fast_decimal(T x, char (&digits)[24], int& length, int& decimals) {
   const T a = std::fabs(x);
-  if (!(a >= T(1e-3) && a < T(kScaledLimit<T>)) || is_power_of_two(a)) return nullptr;
+  if (!(a >= T(1e-3) && a < T(kScaledLimit<T>)) || is_power_of_two(a)) return false;
   const double half_ulp = static_cast<double>(gap_above(a)) / 2;
   for (int j = 0; j < static_cast<int>(std::size(kPow10)); ++j) {
     const double scaled = static_cast<double>(a) * kPow10[j];
-    if (scaled >= kScaledLimit<T>) return nullptr;
+    if (scaled >= kScaledLimit<T>) return false;
     // Rounded by truncation (exact below 2^50); a tie is far from reading back anyway.
     const auto whole = static_cast<uint64_t>(scaled + 0.5);
     const auto nearest = static_cast<double>(whole);
@@ -108,21 +110,28 @@ char* fast_shortest(char* out, T x) {
     const double distance = std::fabs((scaled - nearest) + residual);
     const double reach = half_ulp * kPow10[j];
     if (distance > reach * (1 + 0x1p-40)) continue;  // no decimal with j digits reads back
-    char digits[24];
-    const int length = static_cast<int>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
-    char text[48];
-    char* const end = lay_out(text, digits, length, j);
+    length = static_cast<int>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
     if (distance >= reach * (1 - 0x1p-40)) {
       // On the edge of the interval (a tie that parsing settles by the even neighbour).
+      char text[48];
+      char* const end = lay_out(text, digits, length, j);
       T back{};
       const auto parsed = std::from_chars(text, end, back);
       if (parsed.ec != std::errc() || parsed.ptr != end || back != a) continue;
     }
-    if (x < 0) *out++ = '-';
-    std::memcpy(out, text, static_cast<size_t>(end - text));
-    return out + (end - text);
+    decimals = j;
+    return true;
   }
-  return nullptr;
+  return false;
+}
+
+template <class T>
+char* fast_shortest(char* out, T x) {
+  char digits[24];
+  int length = 0, decimals = 0;
+  if (!fast_decimal(x, digits, length, decimals)) return nullptr;
+  if (x < 0) *out++ = '-';
+  return lay_out(out, digits, length, decimals);
 }
 
 template <class T>
@@ -142,9 +151,20 @@ char* shortest_chars(char* out, double x) { return shortest(out, x); }
 char* shortest_chars(char* out, float x) { return shortest(out, x); }
 
 DecimalDigits shortest_digits(double x) {
-  char text[kShortestTextSize];
-  const char* const end = shortest_chars(text, x);
   DecimalDigits d;
+  char digits[24];
+  int length = 0, decimals = 0;
+  if (x != 0 && fast_decimal(x, digits, length, decimals)) {
+    d.negative = x < 0;
+    std::memcpy(d.digits, digits, static_cast<size_t>(length));
+    d.count = length;
+    while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
+    d.exponent = length - 1 - decimals;
+    return d;
+  }
+  // Scientific: in fixed notation a large integer is written with all its exact digits.
+  char text[kShortestTextSize];
+  const char* const end = std::to_chars(text, text + sizeof text, x, std::chars_format::scientific).ptr;
   const char* p = text;
   if (*p == '-') {
     d.negative = true;

@@ -97,7 +97,8 @@ TEST(CatalogueOddData, FiniteFiguresOrADescribedError) {
 
 // An infinity stored in a cell once reached the outputs of a "successful" rating.
 TEST(CatalogueOddData, InfiniteCellFailsTheLoadNamingTableRowAndColumn) {
-  for (const auto& cell : test_support::load_json("catalogue_cases.json").at("infinite_cells")) {
+  const auto cases = test_support::load_json("catalogue_cases.json");  // outlives the loop
+  for (const auto& cell : cases.at("infinite_cells")) {
     const std::string table = cell[0], column = cell[1];
     TestCatalogue cat = TestCatalogue::sample();
     cat.exec(std::string("UPDATE ") + table + " SET " + column + " = -9e999");

@@ -178,7 +178,8 @@ const std::pair<std::string, Entry> kEntries[] = {
     {"LCSI_RHTOGRAMS", LCSI_RHTOGRAMS}, {"LCSI_WBTOGR", LCSI_WBTOGR}};
 
 TEST(PsylibClosedForms, MatchTheEquationsEvaluatedByHand) {
-  for (const auto& c : novaflux::test_support::load_json("psylib_cases.json")["closed_forms"]) {
+  const auto cases = novaflux::test_support::load_json("psylib_cases.json");  // outlives the loop
+  for (const auto& c : cases.at("closed_forms")) {
     const auto e = std::find_if(std::begin(kEntries), std::end(kEntries), [&](const auto& x) { return x.first == c["entry"]; });
     ASSERT_NE(e, std::end(kEntries)) << c["entry"];
     EXPECT_NEAR(e->second(c["t"].get<float>(), c["w"].get<float>(), 0), c["value"].get<double>(), c["tolerance"].get<double>())
@@ -189,7 +190,8 @@ TEST(PsylibClosedForms, MatchTheEquationsEvaluatedByHand) {
 // A humidity ratio above saturation reads as more than 100 %; the component relies on that to
 // recompute such states.
 TEST(PsylibSupersaturation, RelativeHumidityAboveHundredAndConsistentWetBulb) {
-  for (const auto& c : novaflux::test_support::load_json("psylib_cases.json")["supersaturated"]) {
+  const auto cases = novaflux::test_support::load_json("psylib_cases.json");  // outlives the loop
+  for (const auto& c : cases.at("supersaturated")) {
     const Family& f = c["family"] == "SI" ? kSi : kIp;
     const float t = c["t"].get<float>(), w = c["w"].get<float>();
     EXPECT_GT(f.rh(t, w, 0), 100.0f) << f.name << " " << t;

@@ -1,7 +1,7 @@
 # Quick start on a fresh Debian machine:
 #   make demo   installs the packages, builds, and rates the sample design day
 #   make test   installs the packages, builds, and runs the whole test suite, then the same
-#               suite under AddressSanitizer and UndefinedBehaviorSanitizer, 15 s of each
+#               suite under AddressSanitizer and UndefinedBehaviorSanitizer, 10 s of each
 #               fuzz target, a few complete ratings under valgrind, and the COM server under
 #               Wine (com.mk)
 #   make com    the COM server for Windows hosts in build-com/ (com.mk)
@@ -21,7 +21,7 @@ ASAN_CMAKE = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_
   -DNOVAFLUX_SANITIZE=ON -DNOVAFLUX_FUZZ=ON
 # make test fuzzes each target briefly; `make fuzz FUZZ_SECONDS=600` for a long run.
 FUZZ_SECONDS ?= 60
-TEST_FUZZ_SECONDS ?= 15
+TEST_FUZZ_SECONDS ?= 10
 VALGRIND = valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite
 
 .PHONY: deps build demo test test-sanitize fuzz valgrind bench count-tests clean

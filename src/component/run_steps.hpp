@@ -68,8 +68,7 @@ void ResolveReturnWinter(KivClass& k);
 void ActualAirflows(KivClass& k);
 
 // Shared arithmetic.
-double LinearInterpolate(const Variant& x1, const Variant& x2, const Variant& y1,
-                         const Variant& y2, double& x);
+double LinearInterpolate(double x1, double x2, double y1, double y2, double& x);
 double LinearInterpolate3(const Variant& x1, const Variant& x2, const Variant& y1,
                           const Variant& y2, double& x);
 double RefrigerationTons(double& h1, double h2, double v, double flow);

@@ -55,15 +55,17 @@ struct DewpointRow {
 };
 
 // The rows of a curve table with one rotor depth, series and type (none of them Null) and a
-// velocity, as positions in the table, in table order: a lookup reads only its key's rows.
+// velocity, as positions in the table ordered by velocity, rows of equal velocity in table
+// order: a lookup reads only its key's rows. (Every number of a loaded catalogue is finite.)
 struct CurveGroup {
   double rotdepth = 0.0;
   std::string series;
   std::string type;
   std::vector<uint32_t> rows;
-  // The same positions ordered by velocity, rows of equal velocity in table order; empty when
-  // a velocity is NaN (it has no place in that order).
-  std::vector<uint32_t> by_velocity;
+
+  bool holds(double depth, const std::string& s, const std::string& t) const {
+    return rotdepth == depth && series == s && type == t;
+  }
 };
 std::vector<CurveGroup> group_curve_rows(const std::vector<CurveRow>& rows);
 

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cmath>
 
 #include "catalogue/catalogue.hpp"
 
@@ -9,21 +8,18 @@ std::vector<CurveGroup> group_curve_rows(const std::vector<CurveRow>& rows) {
   std::vector<CurveGroup> groups;
   for (size_t i = 0; i < rows.size(); ++i) {
     const CurveRow& row = rows[i];
-    // A row that no key can match (a Null key cell or velocity, a NaN depth) is in no group.
-    if (!row.velocityfpm || !row.rotdepth || std::isnan(*row.rotdepth) || !row.series || !row.type) continue;
-    CurveGroup* group = nullptr;
-    for (auto& g : groups)
-      if (g.rotdepth == *row.rotdepth && g.series == *row.series && g.type == *row.type) group = &g;
-    if (!group) group = &groups.emplace_back(CurveGroup{*row.rotdepth, *row.series, *row.type, {}, {}});
+    // A row with a Null key cell or velocity matches no key.
+    if (!row.velocityfpm || !row.rotdepth || !row.series || !row.type) continue;
+    auto group = std::find_if(groups.begin(), groups.end(), [&](const CurveGroup& g) {
+      return g.holds(*row.rotdepth, *row.series, *row.type);
+    });
+    if (group == groups.end())
+      group = groups.insert(groups.end(), CurveGroup{*row.rotdepth, *row.series, *row.type, {}});
     group->rows.push_back(static_cast<uint32_t>(i));
   }
-  const auto velocity = [&](uint32_t position) { return *rows[position].velocityfpm; };
-  for (auto& g : groups) {
-    if (std::any_of(g.rows.begin(), g.rows.end(), [&](uint32_t p) { return std::isnan(velocity(p)); })) continue;
-    g.by_velocity = g.rows;
-    std::stable_sort(g.by_velocity.begin(), g.by_velocity.end(),
-                     [&](uint32_t a, uint32_t b) { return velocity(a) < velocity(b); });
-  }
+  for (auto& g : groups)
+    std::stable_sort(g.rows.begin(), g.rows.end(),
+                     [&](uint32_t a, uint32_t b) { return *rows[a].velocityfpm < *rows[b].velocityfpm; });
   return groups;
 }
 

@@ -13,46 +13,16 @@ namespace novaflux {
 
 namespace {
 
-constexpr double kPow10[] = {1.0,    1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                             1e8,    1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-
-// Mantissa digits d0..d14 and decimal exponent of x written with 15 significant digits.
-struct Digits15 {
-  bool negative = false;
-  int digits[15] = {};
-  int exponent = 0;  // x = d0.d1d2... x 10^exponent
-};
-
-Digits15 digits15(double x) {
+// The digits and decimal exponent of x written with 15 significant digits.
+DecimalDigits digits15(double x) {
   // The exact value lies within half an ulp of its shortest text; with 15 digits or fewer that
   // text is on the 15-digit grid, far nearer than half a step: it is the 15-digit text.
   // (A subnormal has fewer bits than that: its 15-digit text may be longer than the shortest.)
   if (std::isnormal(x)) {
-    if (const DecimalDigits s = shortest_digits(x); s.count <= 15) {
-      Digits15 d;
-      d.negative = s.negative;
-      d.exponent = s.exponent;
-      for (int i = 0; i < s.count; ++i) d.digits[i] = s.digits[i] - '0';
-      return d;
-    }
+    if (const DecimalDigits s = shortest_digits(x); s.count <= 15) return s;
   }
   char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
-  Digits15 d;
-  const char* p = buf;
-  if (*p == '-') {
-    d.negative = true;
-    ++p;
-  }
-  int i = 0;
-  for (; p < res.ptr && *p != 'e'; ++p) {
-    if (*p >= '0' && *p <= '9' && i < 15) d.digits[i++] = *p - '0';
-  }
-  if (p < res.ptr && *p == 'e') {
-    ++p;
-    std::from_chars(*p == '+' ? p + 1 : p, res.ptr, d.exponent);
-  }
-  return d;
+  return scientific_digits(buf, std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14).ptr);
 }
 
 std::string general_text(const DecimalDigits& d) {
@@ -121,14 +91,14 @@ double through_text(double x) {
 
 double format_one_decimal(double x) {
   if (!std::isfinite(x) || x == 0.0) return x == 0.0 ? 0.0 : x;
-  const Digits15 d = digits15(x);
+  const DecimalDigits d = digits15(x);
   if (d.exponent >= 14) return through_text(x);  // no decimals left to round
+  const auto digit = [&](int i) { return i >= 0 && i < d.count ? d.digits[i] - '0' : 0; };
   // Keep the digits down to the tenths (indices 0 .. exponent + 1) as an integer count of tenths.
   const int last_kept = d.exponent + 1;
   long long tenths = 0;
-  for (int i = 0; i <= last_kept && i < 15; ++i) tenths = tenths * 10 + d.digits[i];
-  const int round_index = last_kept + 1;
-  const int round_digit = (round_index >= 0 && round_index < 15) ? d.digits[round_index] : 0;
+  for (int i = 0; i <= last_kept && i < 15; ++i) tenths = tenths * 10 + digit(i);
+  const int round_digit = digit(last_kept + 1);
   if (round_digit >= 5) ++tenths;  // halves away from zero: the magnitude goes up
   if (tenths == 0) return 0.0;
   const double magnitude = static_cast<double>(tenths) / 10.0;

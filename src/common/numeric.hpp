@@ -7,6 +7,10 @@
 
 namespace novaflux {
 
+// 10^0 .. 10^17, each exact in double.
+inline constexpr double kPow10[] = {1.0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                                    1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
+
 // x * 10^n in double; an exact half goes to the even neighbour, anything else to the nearest;
 // then divided by 10^n. 1234.5 -> 1234, 75.25 -> 75.2 (n = 1), 0.8437 -> 0.844 (n = 3).
 double vb_round(double x, int n = 0);
@@ -39,6 +43,9 @@ struct DecimalDigits {
   char digits[24] = {};
 };
 DecimalDigits shortest_digits(double x);
+// The same read from a text std::to_chars wrote in scientific notation ("-1.2500e+02"), at any
+// precision; trailing zeros are dropped.
+DecimalDigits scientific_digits(const char* text, const char* end);
 
 // The leading number of a text, 0 when it starts with none (the way text is read as a number).
 double leading_number(std::string_view text);

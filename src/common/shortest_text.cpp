@@ -24,10 +24,6 @@ namespace novaflux {
 
 namespace {
 
-// Exact in double up to 10^22.
-constexpr double kPow10[] = {1.0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
-                             1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
-
 template <class T>
 constexpr double kScaledLimit = std::numeric_limits<T>::digits == 53 ? 0x1p50 : 0x1p21;
 
@@ -164,31 +160,20 @@ DecimalDigits shortest_digits(double x) {
   }
   // Scientific: in fixed notation a large integer is written with all its exact digits.
   char text[kShortestTextSize];
-  const char* const end = std::to_chars(text, text + sizeof text, x, std::chars_format::scientific).ptr;
+  return scientific_digits(text, std::to_chars(text, text + sizeof text, x, std::chars_format::scientific).ptr);
+}
+
+DecimalDigits scientific_digits(const char* text, const char* end) {
+  DecimalDigits d;
   const char* p = text;
-  if (*p == '-') {
+  if (p < end && *p == '-') {
     d.negative = true;
     ++p;
   }
-  int before_point = 0;
-  bool in_fraction = false;
-  int leading_zeros = 0;
-  for (; p < end && *p != 'e'; ++p) {
-    if (*p == '.') {
-      in_fraction = true;
-      continue;
-    }
-    if (!in_fraction) ++before_point;
-    if (d.count == 0 && *p == '0') {
-      ++leading_zeros;
-      continue;
-    }
-    d.digits[d.count++] = *p;
-  }
-  int exponent = 0;
-  if (p < end) std::from_chars(p[1] == '+' ? p + 2 : p + 1, end, exponent);
+  for (; p < end && *p != 'e'; ++p)
+    if (*p != '.' && d.count < static_cast<int>(sizeof d.digits)) d.digits[d.count++] = *p;
+  if (p < end) std::from_chars(p[1] == '+' ? p + 2 : p + 1, end, d.exponent);
   while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
-  d.exponent = before_point - 1 - leading_zeros + exponent;
   return d;
 }
 

@@ -1,7 +1,6 @@
 #include "performance/curve_lookup.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 #include "common/numeric.hpp"
@@ -14,7 +13,7 @@ namespace {
 
 const CurveGroup* group_of(const std::vector<CurveGroup>& groups, const CurveKey& key) {
   for (const auto& g : groups)
-    if (g.rotdepth == key.rotor_depth && g.series == key.series && g.type == key.type) return &g;
+    if (g.holds(key.rotor_depth, key.series, key.type)) return &g;
   return nullptr;
 }
 
@@ -44,11 +43,11 @@ void lookup_curve(const std::vector<CurveRow>& rows, const std::vector<CurveGrou
   int exact_count = 0;
   const CurveRow* below = nullptr;
   const CurveRow* above = nullptr;
-  const CurveGroup* group = group_of(groups, key);
-  if (group && !group->by_velocity.empty() && !std::isnan(v)) {
+  if (const CurveGroup* group = group_of(groups, key)) {
     // Rows below v, then rows at v, then rows above, each in table order: the nearest below
-    // is the last of its velocity, the nearest above the first of its.
-    const auto& order = group->by_velocity;
+    // is the last of its velocity, the nearest above the first of its. (A NaN v has no row
+    // below or at it, and the first row above: the slowest, as a scan in table order finds.)
+    const auto& order = group->rows;
     const auto velocity = [&](uint32_t position) { return *rows[position].velocityfpm; };
     const auto at = std::partition_point(order.begin(), order.end(), [&](uint32_t p) { return velocity(p) < v; });
     const auto past = std::partition_point(at, order.end(), [&](uint32_t p) { return velocity(p) == v; });
@@ -56,19 +55,6 @@ void lookup_curve(const std::vector<CurveRow>& rows, const std::vector<CurveGrou
     if (exact_count != 0) exact = &rows[*at];
     if (at != order.begin()) below = &rows[*(at - 1)];
     if (past != order.end()) above = &rows[*past];
-  } else if (group) {
-    for (const uint32_t position : group->rows) {
-      const CurveRow& row = rows[position];
-      const double velocity = *row.velocityfpm;
-      if (velocity == v) {
-        exact = &row;
-        ++exact_count;
-      } else if (velocity < v) {
-        if (!below || velocity >= *below->velocityfpm) below = &row;
-      } else if (!above || velocity < *above->velocityfpm) {
-        above = &row;
-      }
-    }
   }
 
   if (exact_count == 1) {

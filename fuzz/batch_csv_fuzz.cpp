@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "batch_columns.hpp"
+#include "batch/batch_columns.hpp"
 #include "common/run_error.hpp"
 #include "component/interface_table.hpp"
-#include "csv.hpp"
+#include "batch/csv.hpp"
 #include "findings.hpp"
 #include "novaflux/kiv_class.hpp"
 
@@ -29,7 +29,6 @@ namespace {
 
 using novaflux::KivClass;
 namespace detail = novaflux::detail;
-namespace tool = novaflux::tool;
 
 // Ratings per input: enough for a few rows to interact, few enough to keep inputs quick.
 constexpr int kMaxRows = 8;
@@ -40,7 +39,7 @@ using novaflux::fuzz::finding;
 // The output must read back as CSV: the header, then one record per rating, all as wide.
 void check_output_reads_back(const std::string& output, size_t ratings) {
   std::istringstream in(output);
-  tool::CsvReader reader(in);
+  novaflux::CsvReader reader(in);
   std::vector<std::string> fields;
   size_t records = 0, width = 0;
   try {
@@ -51,7 +50,7 @@ void check_output_reads_back(const std::string& output, size_t ratings) {
                 " fields, the header " + std::to_string(width));
       ++records;
     }
-  } catch (const tool::CsvError& e) {
+  } catch (const novaflux::CsvError& e) {
     finding(std::string("output does not read back as CSV: ") + e.what());
   }
   if (records != ratings + 1) finding("output has " + std::to_string(records) + " records for " +
@@ -62,14 +61,14 @@ void check_output_reads_back(const std::string& output, size_t ratings) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
-  tool::CsvReader reader(in);
+  novaflux::CsvReader reader(in);
   std::vector<std::string> fields;
-  std::string output = tool::output_header();
+  std::string output = novaflux::output_header();
   size_t ratings = 0;
   try {
     if (!reader.next(fields)) return 0;
-    tool::InputColumns columns(fields, reader.record_line());
-    tool::BatchRow row;
+    novaflux::InputColumns columns(fields, reader.record_line());
+    novaflux::BatchRow row;
     for (int n = 0; n < kMaxRows && reader.next(fields); ++n) {
       columns.convert(fields, reader.record_line(), row);
       KivClass k;
@@ -84,10 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (failure_text.empty()) finding("run error " + std::to_string(failure_number) + " without a description");
       }
       if (failure_number == 0) check_outputs_finite(k);
-      tool::append_output_row(output, k, failure_number, failure_text);
+      novaflux::append_output_row(output, k, failure_number, failure_text);
       ++ratings;
     }
-  } catch (const tool::CsvError& e) {
+  } catch (const novaflux::CsvError& e) {
     // The batch reports the line, the column and the defect; what it rated so far stands.
     if (e.line() == 0 || e.column() == 0) finding(std::string("CSV error without a place: ") + e.what());
   }

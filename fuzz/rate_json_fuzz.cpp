@@ -21,9 +21,9 @@
 #include "common/run_error.hpp"
 #include "component/interface_table.hpp"
 #include "findings.hpp"
-#include "json_io.hpp"
-#include "psychro_chart.hpp"
-#include "report_html.hpp"
+#include "rating_json/rating_json.hpp"
+#include "datasheet/psychro_chart.hpp"
+#include "datasheet/report_html.hpp"
 #include "novaflux/kiv_class.hpp"
 
 namespace novaflux::fuzz {
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   KivClass k;
   try {
-    novaflux::tool::apply_json(k, input);
+    novaflux::apply_json(k, input);
   } catch (const std::invalid_argument&) {
     return 0;  // the tool reports the property and the defect
   }
@@ -64,11 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (error.is_null()) check_outputs_finite(k);
 
   // Printing must succeed whatever the rating left behind.
-  const std::string json = novaflux::tool::result_json(k, error).dump(2);
-  const std::string table = novaflux::tool::result_table(k, error);
-  const auto view = novaflux::result_view(k, novaflux::tool::failure_of(error));
+  const std::string json = novaflux::result_json(k, error).dump(2);
+  const std::string table = novaflux::property_listing(k, error);
+  const auto view = novaflux::result_view(k, novaflux::failure_of(error));
   const std::string sheet = novaflux::view_text(view);
-  const std::string report = novaflux::tool::report_html(view, novaflux::tool::chart_svg(novaflux::tool::chart_input(k)));
+  const std::string report = novaflux::report_html(view, novaflux::chart_svg(novaflux::chart_input(k)));
   if (json.empty() || table.empty() || sheet.empty() || report.empty()) finding("empty printed result");
   return 0;
 }

@@ -9,20 +9,20 @@
 #include <sstream>
 #include <thread>
 
-#include "batch_columns.hpp"
-#include "batch_output.hpp"
-#include "batch_pipeline.hpp"
-#include "batch_runner.hpp"
+#include "batch/batch_columns.hpp"
+#include "batch/batch_output.hpp"
+#include "batch/batch_pipeline.hpp"
+#include "batch/batch_runner.hpp"
 #include "catalogue/catalogue.hpp"
 #include "common/module_state.hpp"
 #include "common/run_error.hpp"
-#include "csv.hpp"
-#include "progress.hpp"
+#include "batch/csv.hpp"
+#include "batch/progress.hpp"
 #include "support/files.hpp"
 #include "support/run_fixture.hpp"
 #include "support/test_data.hpp"
 
-namespace novaflux::tool {
+namespace novaflux {
 namespace {
 
 namespace fs = std::filesystem;
@@ -309,4 +309,4 @@ TEST(Batch, HeaderWithoutRowsGivesHeaderOnly) {
 }
 
 }  // namespace
-}  // namespace novaflux::tool
+}  // namespace novaflux

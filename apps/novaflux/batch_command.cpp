@@ -5,7 +5,7 @@
 #include <iostream>
 #include <memory>
 
-#include "batch_runner.hpp"
+#include "batch/batch_runner.hpp"
 #include "commands.hpp"
 
 namespace novaflux::tool {

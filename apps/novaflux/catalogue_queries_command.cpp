@@ -5,7 +5,7 @@
 #include "catalogue/catalogue.hpp"
 #include "commands.hpp"
 #include "common/numeric.hpp"
-#include "json_io.hpp"
+#include "rating_json/rating_json.hpp"
 
 namespace novaflux::tool {
 

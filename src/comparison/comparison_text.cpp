@@ -1,0 +1,110 @@
+// The comparison of fitting models as a table for a person.
+#include <algorithm>
+#include <sstream>
+
+#include "common/numeric.hpp"
+#include "comparison/model_comparison.hpp"
+#include "rating_json/rating_json.hpp"
+
+namespace novaflux {
+
+namespace {
+
+std::string num(double x) { return number_text(x); }
+std::string pair(double a, double b) { return num(a) + " / " + num(b); }
+std::string triple(double a, double b, double c) { return num(a) + " / " + num(b) + " / " + num(c); }
+
+bool out_of_range(const KivClass& k) { return k.KivOutNOVAFLUXModel.to_text() == " Model Out of Range"; }
+
+// The catalogue name from a rating that published it, else the enumeration's name.
+std::string display_name(const ModelRating& m) {
+  for (const auto& r : m.ratings)
+    if (!r.failure && !out_of_range(r.result)) return r.result.KivOutNOVAFLUXModel.to_text();
+  return model_name(m.model);
+}
+
+std::vector<std::string> table_row(const ModelRating& m, const ShareRating& r, bool with_share) {
+  const KivClass& k = r.result;
+  std::vector<std::string> row{m.automatic ? "*" : "", display_name(m)};
+  if (with_share) row.push_back(num(r.airflow_percent) + " %");
+  std::string warnings;
+  for (const auto& w : r.warnings) warnings += (warnings.empty() ? "" : ", ") + std::to_string(w.code);
+  if (r.failure) {
+    row.insert(row.end(), {"", "", "", "", "", "", "", "failed: " + r.failure->description});
+    return row;
+  }
+  if (out_of_range(k)) {
+    row.insert(row.end(), {"", "", "", "", "", "", "", "does not fit at this airflow (6)"});
+    return row;
+  }
+  row.push_back(pair(k.KivoutSaVelocity, k.KivoutRaVelocity));
+  row.push_back(triple(k.KivoutEfficiencySummerSupplyCondensation, k.KivoutEfficiencySummerSupplyLatent,
+                       k.KivoutEfficiencySummerSupplyTotal));
+  row.push_back(triple(k.KivoutEfficiencyWinterSupplyCondensation, k.KivoutEfficiencyWinterSupplyLatent,
+                       k.KivoutEfficiencyWinterSupplyTotal));
+  row.push_back(pair(k.KivoutSaPDrop, k.KivoutRaPDrop));
+  row.push_back(pair(k.KivoutERWithWheelTotalSummer_KW, k.KivoutERWithWheelTotalWinter_KW));
+  row.push_back(num(k.KivoutCassetteHight) + " × " + num(k.KivoutCassetteWidth) + " × " + num(k.KivoutCassetteDepth));
+  row.push_back(num(k.KivoutCassetteWeight));
+  row.push_back(warnings.empty() ? "none" : warnings);
+  return row;
+}
+
+ViewTable selection_table(const Comparison& c) {
+  const bool with_share = c.shares.size() > 1;
+  const std::string v = c.si() ? "m/s" : "fpm", dp = c.si() ? "Pa" : "in. w.g.";
+  ViewTable t{"", {"", "Model"}, {}};
+  if (with_share) t.headings.push_back("Airflow");
+  t.headings.insert(t.headings.end(),
+                    {"v sup/exh, " + v, "Summer S/L/T, %", "Winter S/L/T, %", "Δp sup/exh, " + dp,
+                     "kW summer/winter", "H × W × D, mm", "kg", "Warnings"});
+  for (size_t i = 0; i < c.kept.size(); ++i)
+    for (const auto& r : c.kept_model(i).ratings) t.rows.push_back(table_row(c.kept_model(i), r, with_share));
+  return t;
+}
+
+}  // namespace
+
+std::string comparison_text(const Comparison& c) {
+  const Selection& s = c.selection;
+  std::ostringstream out;
+  if (s.automatic_failure) {
+    out << "The inputs cannot be rated: " << s.automatic_failure->description << "\n";
+    return out.str();
+  }
+  out << "Models whose face velocities fit " << num(c.inputs.KivinputSupplyAir) << " / "
+      << num(c.inputs.KivinputReturnAir) << (c.si() ? " m³/h" : " cfm")
+      << " (supply / return), smallest first; * marks the model CalculateOutput selects";
+  if (c.conditions) out << "; " << c.conditions->name << " conditions";
+  out << ".\n";
+  const bool automatic_listed = std::any_of(s.models.begin(), s.models.end(), [](const auto& m) { return m.automatic; });
+  bool automatic_kept = false;
+  for (size_t i = 0; i < c.kept.size(); ++i) automatic_kept = automatic_kept || c.kept_model(i).automatic;
+  if (s.automatic && !automatic_listed)
+    out << "CalculateOutput selects " << model_name(*s.automatic) << ", outside the fit range.\n";
+  else if (s.automatic && !automatic_kept)
+    out << "CalculateOutput selects " << model_name(*s.automatic) << ", which the filter leaves out.\n";
+  if (!c.kept.empty()) {
+    out << table_text(selection_table(c));
+    out << "v face velocity; S/L/T supply-side sensible / latent / total efficiency; Δp pressure drop of\n"
+           "standard air; kW recovered with the wheel; H × W × D and kg the cassette; warnings by code\n"
+           "(4 RH capped, 5 low velocity, 6 out of range, 100 frost risk).\n";
+  }
+  return out.str();
+}
+
+std::string nothing_kept_message(const Comparison& c) {
+  if (!c.kept.empty()) return "";
+  const auto& models = c.selection.models;
+  const auto& f = c.filter;
+  std::ostringstream out;
+  out << "no model " << (models.empty() ? "fits the airflows" : "meets the filter");
+  if (!models.empty() && f.max_pressure_drop_pa) out << " (pressure drop at most " << num(*f.max_pressure_drop_pa) << " Pa";
+  if (!models.empty() && f.min_efficiency_percent)
+    out << (f.max_pressure_drop_pa ? ", " : " (") << "sensible efficiency at least " << num(*f.min_efficiency_percent) << " %";
+  if (!models.empty() && (f.max_pressure_drop_pa || f.min_efficiency_percent)) out << ")";
+  out << "; " << models.size() << " models fit";
+  return out.str();
+}
+
+}  // namespace novaflux

@@ -1,0 +1,17 @@
+#pragma once
+// The datasheet and the chart of a rated request, as `report` and `chart` write them and the
+// server sends them.
+#include <string>
+
+#include "rating_json/rating_request.hpp"
+
+namespace novaflux {
+
+// One self-contained HTML page: every table of the rating (the shares side by side under
+// rating conditions), the warnings and the psychrometric chart of the first rating.
+std::string datasheet_html(const RatedRequest& rated);
+
+// The psychrometric chart of the first rating as a standalone SVG document.
+std::string datasheet_chart_svg(const RatedRequest& rated);
+
+}  // namespace novaflux

@@ -1,0 +1,32 @@
+#pragma once
+// Properties of a KivClass to and from JSON, driven by the interface table.
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+
+#include "novaflux/kiv_class.hpp"
+#include "novaflux/result_view.hpp"
+
+namespace novaflux {
+
+// Writes each member of a JSON object into the property of that name. Booleans take
+// true/false or a number (nonzero is True); KivinputModel takes the enumeration name or its
+// number; variants take null, a number or a text. Throws std::invalid_argument naming the
+// property on an unknown name or a value of the wrong kind.
+void apply_json(KivClass& object, const nlohmann::json& input);
+
+// Parses a model given as enumeration name or number ("TXL_1100_Q_480_Condensation", "63").
+std::optional<Modelall> parse_model(const std::string& text);
+std::string model_name(Modelall model);
+
+// Every property in interface order, then "warnings" (a list of {"code", "text"}: the run's own
+// warning and the frost warning) and "error": null or {"number", "description"}.
+nlohmann::ordered_json result_json(const KivClass& object, const nlohmann::json& error);
+
+// The failure of an "error" value (null: none).
+std::optional<RunFailure> failure_of(const nlohmann::json& error);
+
+// The properties grouped by name, one per line (`rate --format properties`).
+std::string property_listing(const KivClass& object, const nlohmann::json& error);
+
+}  // namespace novaflux

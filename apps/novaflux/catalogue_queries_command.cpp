@@ -1,10 +1,12 @@
 // `novaflux models` and `novaflux leakage`: what the catalogue offers, without a full rating.
 #include <iomanip>
 #include <iostream>
+#include <memory>
 
 #include "catalogue/catalogue.hpp"
 #include "commands.hpp"
 #include "common/numeric.hpp"
+#include "rating_json/models_json.hpp"
 #include "rating_json/rating_json.hpp"
 
 namespace novaflux::tool {
@@ -14,9 +16,15 @@ std::string cell(const Num& n) { return n ? number_text(*n) : std::string("-"); 
 }  // namespace
 
 void register_models_command(CLI::App& app) {
+  auto json = std::make_shared<bool>(false);
   auto* cmd = app.add_subcommand("models", "list the wheel models of the catalogue");
-  cmd->callback([] {
+  cmd->add_flag("--json", *json, "write the list as JSON");
+  cmd->callback([json] {
     try {
+      if (*json) {
+        std::cout << models_json().dump(2) << "\n";
+        return;
+      }
       const Catalogue& c = open_database();
       std::cout << std::left << std::setw(6) << "id" << std::setw(38) << "model" << std::setw(10)
                 << "diameter" << std::setw(14) << "area purge" << "area no purge\n";

@@ -15,7 +15,7 @@ using detail::PropType;
 namespace {
 
 [[noreturn]] void bad_value(const PropertyInfo& p, const std::string& why) {
-  throw std::invalid_argument("property " + std::string(p.name) + ": " + why);
+  throw PropertyInputError(std::string(p.name), "property " + std::string(p.name) + ": " + why);
 }
 
 void apply_value(KivClass& k, const PropertyInfo& p, const nlohmann::json& v) {
@@ -41,7 +41,7 @@ void apply_value(KivClass& k, const PropertyInfo& p, const nlohmann::json& v) {
     }
     if (!v.is_number()) bad_value(p, "expects a number");
     detail::write_number(k, p, v.get<double>());
-  } catch (const std::invalid_argument&) {
+  } catch (const PropertyInputError&) {
     throw;
   } catch (const std::exception& e) {
     bad_value(p, e.what());
@@ -99,10 +99,10 @@ std::optional<RunFailure> failure_of(const nlohmann::json& error) {
 }
 
 void apply_json(KivClass& k, const nlohmann::json& input) {
-  if (!input.is_object()) throw std::invalid_argument("the input must be a JSON object of property names to values");
+  if (!input.is_object()) throw PropertyInputError("", "the input must be a JSON object of property names to values");
   for (const auto& [name, value] : input.items()) {
     const PropertyInfo* p = detail::find_property(name);
-    if (!p) throw std::invalid_argument("unknown property \"" + name + "\"");
+    if (!p) throw PropertyInputError(name, "unknown property \"" + name + "\"");
     apply_value(k, *p, value);
   }
 }

@@ -2,16 +2,31 @@
 // Properties of a KivClass to and from JSON, driven by the interface table.
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "novaflux/kiv_class.hpp"
 #include "novaflux/result_view.hpp"
 
 namespace novaflux {
 
+// An input that names an unknown property or gives a property a value of the wrong kind. The
+// message names the property; property() is "" when the input as a whole is wrong (not an
+// object).
+class PropertyInputError : public std::invalid_argument {
+public:
+  PropertyInputError(std::string property, const std::string& message)
+      : std::invalid_argument(message), property_(std::move(property)) {}
+  const std::string& property() const noexcept { return property_; }
+
+private:
+  std::string property_;
+};
+
 // Writes each member of a JSON object into the property of that name. Booleans take
 // true/false or a number (nonzero is True); KivinputModel takes the enumeration name or its
-// number; variants take null, a number or a text. Throws std::invalid_argument naming the
+// number; variants take null, a number or a text. Throws PropertyInputError naming the
 // property on an unknown name or a value of the wrong kind.
 void apply_json(KivClass& object, const nlohmann::json& input);
 

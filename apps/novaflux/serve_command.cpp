@@ -37,7 +37,7 @@ void register_serve_command(CLI::App& app) {
         std::cout << "novaflux serve: listening on " << url << " (SIGINT or SIGTERM stops)" << std::endl;
       };
       server::serve(options);
-      std::cout << "novaflux serve: stopped" << std::endl;
+      std::cerr << "novaflux serve: stopped\n";
     } catch (const std::exception& e) {
       std::cerr << "novaflux serve: " << e.what() << "\n";
       exit_status() = 1;

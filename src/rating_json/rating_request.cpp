@@ -25,7 +25,8 @@ nlohmann::json parse_json_text(const std::string& text, const std::string& name)
   const std::string prefix = name.empty() ? "not valid JSON: " : name + " is not valid JSON: ";
   try {
     return nlohmann::json::parse(text, depth_guard);
-  } catch (const nlohmann::json::parse_error& e) {
+  } catch (const nlohmann::json::exception& e) {
+    // A syntax error, or a number beyond the range of a double.
     throw std::invalid_argument(prefix + e.what());
   } catch (const std::invalid_argument& e) {
     throw std::invalid_argument(prefix + e.what());

@@ -72,6 +72,8 @@ void serve(const ServerOptions& options) {
     throw std::runtime_error("listening on " + options.address +
                              " exposes the API beyond this machine: give --token TOKEN (clients then send "
                              "\"Authorization: Bearer TOKEN\"), or listen on 127.0.0.1");
+  // A client that goes away while it is answered must not end the server.
+  std::signal(SIGPIPE, SIG_IGN);
   const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
   const unsigned threads = options.threads ? options.threads : std::max(4u, 2 * processors);
 

@@ -26,7 +26,8 @@ void ServerContext::drain() {
     if (auto s = weak.lock()) s->close_if_idle();
 }
 
-Session::Session(tcp::socket&& socket, ServerContext& context) : stream_(std::move(socket)), context_(context) {
+Session::Session(tcp::socket&& socket, ServerContext& context)
+    : stream_(std::move(socket)), context_(context), read_deadline_(stream_.get_executor()) {
   ++context_.connections;
 }
 
@@ -55,21 +56,34 @@ void Session::read_header() {
   parser_->header_limit(static_cast<std::uint32_t>(context_.options.header_limit));
   parser_->body_limit(kFileBodyLimit);
   // One deadline for the whole request, so that a client trickling bytes cannot hold a thread.
-  stream_.expires_after(context_.options.read_timeout);
+  stream_.expires_never();
+  read_timed_out_ = false;
+  read_deadline_.expires_after(context_.options.read_timeout);
+  read_deadline_.async_wait([self = shared_from_this()](beast::error_code ec) {
+    if (ec) return;  // cancelled: the request arrived, or the session ended
+    self->read_timed_out_ = true;
+    beast::error_code ignored;
+    self->stream_.socket().cancel(ignored);
+  });
   http::async_read_header(stream_, buffer_, *parser_,
                           [self = shared_from_this()](beast::error_code ec, size_t) { self->on_header(ec); });
 }
 
 void Session::on_header(beast::error_code ec) {
   waiting_for_request_ = false;
-  if (ec) return on_read_failure(ec);
+  if (ec) {
+    read_deadline_.cancel();
+    return on_read_failure(ec);
+  }
   const auto& header = parser_->get();
   const auto method = header.method_string();
   const auto target = header.target();
   const size_t limit = body_limit(std::string_view(method.data(), method.size()), std::string_view(target.data(), target.size()));
-  if (parser_->content_length() && *parser_->content_length() > limit)
+  if (parser_->content_length() && *parser_->content_length() > limit) {
+    read_deadline_.cancel();
     return respond(error_response(413, "the body is larger than this endpoint takes (" + std::to_string(limit) + " bytes)"),
                    false);
+  }
   parser_->body_limit(limit);
   if (beast::iequals(header[http::field::expect], "100-continue")) {
     net::async_write(stream_, net::buffer(kContinue.data(), kContinue.size()),
@@ -87,6 +101,7 @@ void Session::read_body() {
 }
 
 void Session::on_body(beast::error_code ec) {
+  read_deadline_.cancel();
   if (ec) return on_read_failure(ec);
   answer();
 }
@@ -97,7 +112,7 @@ void Session::on_read_failure(beast::error_code ec) {
                                            std::to_string(context_.options.header_limit) + " bytes"),
                    false);
   if (ec == http::error::body_limit) return respond(error_response(413, "the body is larger than this endpoint takes"), false);
-  if (ec == beast::error::timeout) {
+  if (read_timed_out_) {
     if (parser_->got_some() || buffer_.size() > 0)
       return respond(error_response(408, "the request did not arrive in time"), false);
     return close();
@@ -110,7 +125,6 @@ void Session::on_read_failure(beast::error_code ec) {
 }
 
 void Session::answer() {
-  stream_.expires_never();
   auto& message = parser_->get();
   request_ = HttpRequest{};
   request_.method = std::string(message.method_string());
@@ -236,6 +250,7 @@ void Session::close() {
     }
     queue_->space.notify_all();
   }
+  read_deadline_.cancel();
   beast::error_code ignored;
   stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
   stream_.socket().close(ignored);

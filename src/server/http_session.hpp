@@ -85,6 +85,10 @@ private:
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
   bool waiting_for_request_ = false;
+  // The deadline of a whole request. Its own timer rather than the stream's, whose expiry
+  // closes the socket: a client that is too slow still gets its 408.
+  net::steady_timer read_deadline_;
+  bool read_timed_out_ = false;
   HttpRequest request_;
   std::optional<http::response<http::string_body>> response_;
   // Streamed answers: the header, the part being written, the queue shared with the producer.

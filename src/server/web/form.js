@@ -208,6 +208,7 @@ function restore() {
     select.value = state[select.id];
     // The model list arrives later from the server.
     if (select.id === "model") select.dataset.restored = state[select.id];
+    else if (select.selectedIndex < 0) select.selectedIndex = 0; // a stored value no option has
   }
 }
 

@@ -8,7 +8,7 @@ import { figure } from "./units.js";
 const output = document.getElementById("rating-output");
 const busy = document.getElementById("rate-busy");
 let latest = 0; // only the answer to the last request is shown
-let files = null; // {name, report, json} of the rating shown
+let files = null; // {stem, report, json}: the files of the rating shown
 
 // Key figures: a title, the main property and the ones beside it with a short label.
 const FIGURES = [

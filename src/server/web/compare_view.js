@@ -76,9 +76,11 @@ function render(json, si) {
   const withShare = (json.airflowPercents || []).length > 1;
   const groupList = groups(si);
   const airflows = json.models.length ? json.models[0].ratings[0].result : null;
+  const filtered = json.filter && Object.values(json.filter).some((v) => v !== null);
   const intro = airflows
-    ? `${json.models.length} models fit ${figure(airflows.KivinputSupplyAir)} / ${figure(airflows.KivinputReturnAir)} ${unitOf("KivinputSupplyAir", si)} (supply / return), smallest first` +
-      (json.conditions ? `, at ${json.conditions} conditions` : "") + ". Click a row to rate that model."
+    ? `${json.models.length} models fit ${figure(airflows.KivinputSupplyAir)} / ${figure(airflows.KivinputReturnAir)} ${unitOf("KivinputSupplyAir", si)} (supply / return)` +
+      (filtered ? " within the limits" : "") + (json.conditions ? ` at ${json.conditions} conditions` : "") +
+      ", smallest first. Click a row to rate that model."
     : "No model is listed: none fits the airflows or meets the filter.";
   parts.push(el("p", { class: "note" }, intro));
   if (!json.models.length) return parts;

@@ -32,13 +32,13 @@ function value(result, name, si) {
 }
 
 // The card of the winter exhaust air is tinted when the frost check trips.
-function figureCard(spec, ratings, si) {
-  const frost = spec.frost && ratings.some(({ result }) => (result.warnings || []).some((w) => w.code === 100));
-  return el("div", { class: frost ? "figure frost" : "figure" }, el("h4", {}, spec.title), ratings.map(({ percent, result }) =>
+function figureCard(card, ratings, si) {
+  const frost = card.frost && ratings.some(({ result }) => (result.warnings || []).some((w) => w.code === 100));
+  return el("div", { class: frost ? "figure frost" : "figure" }, el("h4", {}, card.title), ratings.map(({ percent, result }) =>
     el("div", { class: "figure-line", dataset: { percent: percent ?? "" } },
       percent !== null ? el("span", { class: "share" }, `${percent} %`) : null,
-      el("div", { class: "main" }, value(result, spec.main, si)),
-      el("div", { class: "more" }, spec.more.map(([label, name]) => el("span", {}, `${label} `, value(result, name, si)))))));
+      el("div", { class: "main" }, value(result, card.main, si)),
+      el("div", { class: "more" }, card.more.map(([label, name]) => el("span", {}, `${label} `, value(result, name, si)))))));
 }
 
 function modelHeading(ratings, fixed, si) {
@@ -118,7 +118,7 @@ function render(rate, report, fixed, si) {
   parts.push(warningList(warnings));
   if (outOfRange.length === ratings.length) return parts;
   if (json.conditions) parts.push(el("p", { class: "note" }, `${json.conditions} rating conditions at ${ratings.map((r) => `${r.percent} %`).join(" and ")} of the airflows.`));
-  parts.push(el("div", { class: "figures" }, FIGURES.map((spec) => figureCard(spec, ratings, si))));
+  parts.push(el("div", { class: "figures" }, FIGURES.map((card) => figureCard(card, ratings, si))));
   parts.push(datasheetFrame(report.text));
   return parts;
 }

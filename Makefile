@@ -11,7 +11,7 @@ APT_PACKAGES = build-essential cmake ninja-build pkg-config libsqlite3-dev sqlit
   nlohmann-json3-dev libcli11-dev libboost-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev valgrind \
   pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pandas python3-dask python3-distributed \
   python3-pytest python3-setuptools python3-pip \
-  chromium
+  chromium chromium-driver python3-selenium
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # The sanitizer tree: clang, -fsanitize=address,undefined, the libFuzzer targets built

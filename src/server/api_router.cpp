@@ -32,6 +32,8 @@ constexpr std::array kRoutes{
     Route{"/healthz", "GET", health_endpoint, 0},
 };
 
+constexpr size_t kStrayBodyLimit = 64 * 1024;
+
 const Route* find_route(std::string_view path) {
   for (const auto& r : kRoutes)
     if (r.path == path) return &r;
@@ -118,9 +120,11 @@ HttpResponse route(const HttpRequest& request, const AccessPolicy& policy) {
 
 }  // namespace
 
-size_t body_limit(std::string_view, std::string_view target) {
+size_t body_limit(std::string_view method, std::string_view target) {
   const Route* r = find_route(path_of(target));
-  return r ? r->body_limit : 0;
+  if (r && r->method == method) return r->body_limit;
+  // Read a small body of a request that has no route, so that it is told 404 or 405 rather than 413.
+  return kStrayBodyLimit;
 }
 
 HttpResponse error_response(int status, const std::string& description) {

@@ -74,12 +74,12 @@ void rate_hours(const StudySetup& setup, const WeatherFile& weather, unsigned th
 
 }  // namespace
 
-AnnualStudy run_annual_study(const nlohmann::json& unit, const WeatherFile& weather, const AnnualOptions& options) {
+StudySetup study_setup(const nlohmann::json& unit, const WeatherFile& weather, const AnnualOptions& options,
+                       AnnualStudy& study) {
   if (weather.hours.empty()) throw std::invalid_argument("the weather file " + weather.name + " has no hours");
   StudySetup setup;
   apply_json(setup.unit, unit);
   setup.si = setup.unit.get_KivunitSI();
-  AnnualStudy study;
   study.altitude_from_weather = !unit.contains("KivinputAltitude");
   if (study.altitude_from_weather) setup.unit.KivinputAltitude = weather.location.elevation_m;
   setup.altitude_m = setup.unit.KivinputAltitude;
@@ -87,13 +87,6 @@ AnnualStudy run_annual_study(const nlohmann::json& unit, const WeatherFile& weat
   setup.setpoint = supply_setpoint(options, setup.si);
 
   const KivClass first = fix_model(setup, weather, study);
-  study.weather_name = weather.name;
-  study.location = weather.location;
-  study.leap_year = weather.leap_year;
-  study.weather_substituted = weather.substituted;
-  double pressure = 0;
-  for (const auto& h : weather.hours) pressure += h.pressure_pa;
-  study.mean_station_pressure_pa = pressure / static_cast<double>(weather.hours.size());
   study.si = setup.si;
   study.altitude_m = setup.altitude_m;
   study.standard_pressure_pa = moist_air::barometric_pressure_kpa(setup.altitude_m) * 1000.0;
@@ -104,6 +97,19 @@ AnnualStudy run_annual_study(const nlohmann::json& unit, const WeatherFile& weat
   study.motor_kw = first.KivoutCassetteDriveMoter;
   study.options = options;
   study.setpoint = setup.setpoint;
+  return setup;
+}
+
+AnnualStudy run_annual_study(const nlohmann::json& unit, const WeatherFile& weather, const AnnualOptions& options) {
+  AnnualStudy study;
+  const StudySetup setup = study_setup(unit, weather, options, study);
+  study.weather_name = weather.name;
+  study.location = weather.location;
+  study.leap_year = weather.leap_year;
+  study.weather_substituted = weather.substituted;
+  double pressure = 0;
+  for (const auto& h : weather.hours) pressure += h.pressure_pa;
+  study.mean_station_pressure_pa = pressure / static_cast<double>(weather.hours.size());
 
   unsigned threads = options.threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : options.threads;
   threads = static_cast<unsigned>(std::min<size_t>(threads, (weather.hours.size() + kHoursPerTask - 1) / kHoursPerTask));

@@ -4,10 +4,10 @@
 // which the study does not need.
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <sstream>
 
 #include "common/numeric.hpp"
 #include "studies/epw_fields.hpp"
@@ -55,6 +55,7 @@ public:
 
   WeatherFile read(std::string_view text) {
     file_.name = name_;
+    rows_.reserve(8784);
     bool data = false;
     uint64_t line_number = 0;
     size_t pos = 0;
@@ -94,6 +95,19 @@ private:
     if (value < lo || value > hi)
       fail(line_number_, field, what, number_text(value) + " is outside " + number_text(lo) + " .. " + number_text(hi));
     return value;
+  }
+
+  int whole_number(std::string_view text, size_t field, std::string_view what, int lo, int hi) const {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc() && end == text.data() + text.size()) {
+      if (value < lo || value > hi)
+        fail(line_number_, field, what, std::to_string(value) + " is outside " + std::to_string(lo) + " .. " + std::to_string(hi));
+      return value;
+    }
+    const double x = number(text, field, what, lo, hi);  // "3.0" is 3; anything else fails there
+    if (x != static_cast<int>(x)) fail(line_number_, field, what, number_text(x) + " is not a whole number");
+    return static_cast<int>(x);
   }
 
   static bool starts_with_location(const std::vector<std::string_view>& fields) {
@@ -171,9 +185,9 @@ private:
                std::to_string(row_width_));
     Row row;
     row.line = line_number_;
-    row.month = static_cast<int>(number(f[kMonthField - 1], kMonthField, "month", 1, 12));
-    row.day = static_cast<int>(number(f[kDayField - 1], kDayField, "day", 1, 31));
-    row.hour = static_cast<int>(number(f[kHourField - 1], kHourField, "hour", 1, 24));
+    row.month = whole_number(f[kMonthField - 1], kMonthField, "month", 1, 12);
+    row.day = whole_number(f[kDayField - 1], kDayField, "day", 1, 31);
+    row.hour = whole_number(f[kHourField - 1], kHourField, "hour", 1, 24);
     if (row.day > days_in_month(row.month, true))
       fail(line_number_, kDayField, "day", std::string(kMonthNames[row.month - 1]) + " has no day " + std::to_string(row.day));
     for (size_t q = 0; q < kWeatherQuantities; ++q) {
@@ -183,7 +197,10 @@ private:
       if (!parse_double(f[field - 1], value))
         fail(line_number_, field, rule.name, "\"" + utf8_text(f[field - 1]) + "\" is not a number");
       if (value >= rule.missing_from) continue;  // a missing value, replaced later
-      row.values[q] = number(f[field - 1], field, rule.name, rule.lo, rule.hi);
+      if (value < rule.lo || value > rule.hi)
+        fail(line_number_, field, rule.name,
+             number_text(value) + " is outside " + number_text(rule.lo) + " .. " + number_text(rule.hi));
+      row.values[q] = value;
     }
     rows_.push_back(row);
   }
@@ -269,10 +286,21 @@ std::string_view weather_quantity_name(WeatherQuantity quantity) { return kRules
 WeatherFile read_epw(std::string_view text, const std::string& name) { return Reader(name).read(text); }
 
 WeatherFile read_epw(std::istream& in, const std::string& name) {
-  std::ostringstream text;
-  text << in.rdbuf();
+  std::string text;
+  // A file is read in one piece of its size; a pipe in blocks.
+  const auto start = in.tellg();
+  if (start != std::streampos(-1) && in.seekg(0, std::ios::end)) {
+    const auto size = in.tellg() - start;
+    in.seekg(start);
+    text.resize(static_cast<size_t>(size));
+    in.read(text.data(), static_cast<std::streamsize>(size));
+    text.resize(static_cast<size_t>(in.gcount()));
+  }
+  in.clear(in.rdstate() & ~std::ios::failbit & ~std::ios::eofbit);
+  char block[1 << 16];
+  while (in.read(block, sizeof block) || in.gcount() > 0) text.append(block, static_cast<size_t>(in.gcount()));
   if (in.bad()) throw WeatherFileError(name + ": cannot be read", 0, 0);
-  return read_epw(std::string_view(text.view()), name);
+  return read_epw(std::string_view(text), name);
 }
 
 WeatherFile read_epw_file(const std::string& path) {

@@ -15,6 +15,12 @@ struct StudySetup {
   double setpoint = 0;       // unit's temperature unit
 };
 
+// The unit with its model fixed (the automatic choice, or the model of the options checked
+// against the airflows) and the altitude, for the hours of `weather`; fills the unit's part of
+// `study`. Throws as run_annual_study does.
+StudySetup study_setup(const nlohmann::json& unit, const WeatherFile& weather, const AnnualOptions& options,
+                       AnnualStudy& study);
+
 // The hour's outdoor dry bulb in the unit's temperature unit.
 double outdoor_dry_bulb(const StudySetup& setup, const WeatherHour& weather);
 

@@ -2,13 +2,12 @@
 // file: recovered energy, frost hours, fan and motor energy, savings.
 #include <fstream>
 #include <iostream>
-#include <map>
 #include <memory>
 
 #include "commands.hpp"
 #include "common/run_error.hpp"
 #include "files.hpp"
-#include "studies/annual_study.hpp"
+#include "study_flags.hpp"
 
 namespace novaflux::tool {
 
@@ -16,19 +15,17 @@ namespace {
 
 struct AnnualCommandOptions {
   std::string input = "-";
-  std::string weather;
   std::string format = "text";
   std::string output = "-";
   std::string hourly;
   std::string chart;
-  std::map<std::string, std::string> study;  // flag name without dashes -> text
+  std::shared_ptr<StudyFlags> study = std::make_shared<StudyFlags>();
 };
 
 // Exit status 1 for bad input, 2 when the unit or an hour could not be rated.
 void annual(const AnnualCommandOptions& o) {
-  AnnualOptions options;
-  for (const auto& [name, value] : o.study) set_annual_option(options, name, value);
-  const WeatherFile weather = read_epw_file(o.weather);
+  const AnnualOptions options = o.study->annual_options();
+  const WeatherFile weather = read_epw_file(o.study->weather);
   const AnnualStudy study = run_annual_study(read_json_input(o.input), weather, options);
   if (!o.hourly.empty()) {
     std::ofstream out(o.hourly, std::ios::binary | std::ios::trunc);
@@ -47,27 +44,15 @@ void register_annual_command(CLI::App& app) {
   auto o = std::make_shared<AnnualCommandOptions>();
   auto* cmd = app.add_subcommand("annual", "rate a unit for every hour of a weather file (EPW): the year's energy and savings");
   cmd->add_option("input", o->input, "JSON file of the unit's inputs (as rate takes), or - for standard input");
-  cmd->add_option("--weather", o->weather, "EnergyPlus weather file (EPW) of the site")->required();
   cmd->add_option("--format", o->format, "text (the monthly table) or json (the summary)")
       ->check(CLI::IsMember({"text", "json"}));
   cmd->add_option("-o,--output", o->output, "file for the summary, or - for standard output");
   cmd->add_option("--hourly", o->hourly, "also write the hourly table to this CSV file");
   cmd->add_option("--chart", o->chart, "also write the monthly chart to this SVG file (- for standard output)");
-  const std::pair<const char*, const char*> study_flags[] = {
-      {"schedule", "operating hours, for example \"mon-fri 06-20; sat 08-12\" (default: always)"},
-      {"supply-setpoint", "supply air set point in heating, °C or °F as the unit (default 18 °C / 64.4 °F), or none"},
-      {"frost-control", "none (count frost-risk hours), stop, or preheat:T (default none)"},
-      {"fan-efficiency", "total efficiency of the fans (default 0.6)"},
-      {"price-heat", "price per kWh of recovered heat (fold the boiler efficiency in)"},
-      {"price-cool", "price per kWh of recovered cooling (fold the chiller COP in)"},
-      {"price-electricity", "price per kWh of electricity"},
-      {"model", "rate this model (enumeration name or id) instead of the automatic choice"},
-      {"threads", "rating threads (default 0: one per processor)"},
-  };
-  for (const auto& [name, help] : study_flags) {
-    cmd->add_option_function<std::string>(
-        std::string("--") + name, [o, key = std::string(name)](const std::string& v) { o->study[key] = v; }, help);
-  }
+  cmd->add_option_function<std::string>(
+      "--model", [o](const std::string& v) { o->study->options["model"] = v; },
+      "rate this model (enumeration name or id) instead of the automatic choice");
+  add_study_flags(cmd, o->study, true);
   cmd->fallthrough();
   cmd->callback([o] {
     try {

@@ -2,6 +2,8 @@
 // (each hour from the state of a fresh thread, so the hours can go to any thread), then summed.
 #include <algorithm>
 #include <atomic>
+#include <bit>
+#include <unordered_map>
 #include <exception>
 #include <stdexcept>
 #include <thread>
@@ -18,7 +20,8 @@ namespace novaflux {
 
 namespace {
 
-constexpr size_t kHoursPerTask = 96;
+constexpr size_t kRatingsPerTask = 32;
+constexpr size_t kHoursPerTask = 512;
 
 bool out_of_range(const KivClass& k) { return k.KivOutNOVAFLUXModel.to_text() == " Model Out of Range"; }
 
@@ -50,26 +53,63 @@ KivClass fix_model(StudySetup& setup, const WeatherFile& weather, AnnualStudy& s
   return k;
 }
 
-void rate_hours(const StudySetup& setup, const WeatherFile& weather, unsigned threads, std::vector<HourResult>& out) {
-  out.resize(weather.hours.size());
+// Runs job(i) for every i below count on `threads` threads (the calling one among them); the
+// first exception stops the others and is rethrown.
+template <class Job>
+void parallel_for(size_t count, unsigned threads, size_t chunk, const Job& job) {
   std::atomic<size_t> next{0};
-  std::exception_ptr failure;
   std::atomic<bool> stop{false};
+  std::exception_ptr failure;
   const auto work = [&] {
     try {
-      for (size_t begin; !stop && (begin = next.fetch_add(kHoursPerTask)) < out.size();) {
-        const size_t end = std::min(out.size(), begin + kHoursPerTask);
-        for (size_t i = begin; i < end; ++i) out[i] = rate_hour(setup, weather.hours[i]);
-      }
+      for (size_t begin; !stop && (begin = next.fetch_add(chunk)) < count;)
+        for (size_t i = begin; i < std::min(count, begin + chunk); ++i) job(i);
     } catch (...) {
       if (!stop.exchange(true)) failure = std::current_exception();
     }
   };
+  threads = static_cast<unsigned>(std::min<size_t>(threads, (count + chunk - 1) / chunk));
   std::vector<std::thread> helpers;
   for (unsigned i = 1; i < threads; ++i) helpers.emplace_back(work);
   work();
   for (auto& t : helpers) t.join();
   if (failure) std::rethrow_exception(failure);
+}
+
+// Inputs are the same key only when their bits are: a rating is a function of its inputs, and
+// nothing is assumed about values that compare equal (0 and -0).
+struct SameBits {
+  bool operator()(const HourInputs& a, const HourInputs& b) const {
+    return std::bit_cast<uint64_t>(a.dry_bulb) == std::bit_cast<uint64_t>(b.dry_bulb) &&
+           std::bit_cast<uint64_t>(a.humidity) == std::bit_cast<uint64_t>(b.humidity) && a.preheated == b.preheated;
+  }
+};
+struct BitsHash {
+  size_t operator()(const HourInputs& i) const {
+    const uint64_t h = std::bit_cast<uint64_t>(i.dry_bulb) * 0x9E3779B97F4A7C15ull ^ std::bit_cast<uint64_t>(i.humidity);
+    return static_cast<size_t>(h ^ (h >> 29) ^ (i.preheated ? 0x5bd1e995u : 0u));
+  }
+};
+
+// Each distinct input of the operating hours is rated once; every hour then takes the figures
+// of its input and applies the control and the energy of its own hour.
+void rate_hours(const StudySetup& setup, const WeatherFile& weather, unsigned threads, std::vector<HourResult>& out) {
+  const size_t n = weather.hours.size();
+  std::unordered_map<HourInputs, size_t, BitsHash, SameBits> index;
+  std::vector<HourInputs> distinct;
+  std::vector<int64_t> of_hour(n, -1);
+  for (size_t i = 0; i < n; ++i) {
+    if (!operates(setup, weather.hours[i])) continue;
+    const auto [it, fresh] = index.try_emplace(hour_inputs(setup, weather.hours[i]), distinct.size());
+    if (fresh) distinct.push_back(it->first);
+    of_hour[i] = static_cast<int64_t>(it->second);
+  }
+  std::vector<HourFigures> figures(distinct.size());
+  parallel_for(distinct.size(), threads, kRatingsPerTask, [&](size_t i) { figures[i] = rate_figures(setup, distinct[i]); });
+  out.resize(n);
+  parallel_for(n, threads, kHoursPerTask, [&](size_t i) {
+    out[i] = hour_result(setup, weather.hours[i], of_hour[i] < 0 ? nullptr : &figures[static_cast<size_t>(of_hour[i])]);
+  });
 }
 
 }  // namespace
@@ -111,9 +151,8 @@ AnnualStudy run_annual_study(const nlohmann::json& unit, const WeatherFile& weat
   for (const auto& h : weather.hours) pressure += h.pressure_pa;
   study.mean_station_pressure_pa = pressure / static_cast<double>(weather.hours.size());
 
-  unsigned threads = options.threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : options.threads;
-  threads = static_cast<unsigned>(std::min<size_t>(threads, (weather.hours.size() + kHoursPerTask - 1) / kHoursPerTask));
-  rate_hours(setup, weather, std::max(1u, threads), study.hours);
+  const unsigned threads = options.threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : options.threads;
+  rate_hours(setup, weather, threads, study.hours);
   summarise(study);
   return study;
 }

@@ -7,28 +7,11 @@
 // efficiency. Motor: the drive motor's power while the rotor turns. The psychrometric library
 // gives enthalpies (kJ/kg from 0 °C) and densities in SI; IP states are converted on the way.
 #include "novaflux/moist_air.hpp"
-#include "novaflux/result_view.hpp"
 #include "studies/hour_rating.hpp"
 
 namespace novaflux {
 
 namespace {
-
-struct Figures {
-  double outdoor_w, supply_t, supply_w, exhaust_t, efficiency, supply_dp, exhaust_dp, return_t, return_w;
-};
-
-Figures winter(const KivClass& k) {
-  return {k.KivoutOAW_AbsHum, k.KivoutSaW_DBT, k.KivoutSaW_AbsHum, k.KivoutEaW_DBT,
-          k.KivoutEfficiencyWinterSupplyCondensation, k.KivoutPDActualSupplyW, k.KivoutPDActualExhaustW,
-          k.KivinputRaW_DBT, k.KivoutRaW_AbsHum};
-}
-
-Figures summer(const KivClass& k) {
-  return {k.KivoutOAS_AbsHum, k.KivoutSaS_DBT, k.KivoutSaS_AbsHum, k.KivoutEaS_DBT,
-          k.KivoutEfficiencySummerSupplyCondensation, k.KivoutPDActualSupplyS, k.KivoutPDActualExhaustS,
-          k.KivinputRaS_DBT, k.KivoutRaS_AbsHum};
-}
 
 class SiAir {
 public:
@@ -45,13 +28,13 @@ private:
 
 }  // namespace
 
-void hour_control_and_energy(const StudySetup& s, const KivClass& k, HourResult& h) {
+void hour_control_and_energy(const StudySetup& s, const HourFigures& rated, HourResult& h) {
   const AnnualOptions& o = s.options;
   const SiAir air(s.si, s.altitude_m);
-  const double t_in = k.KivinputOAW_DBT;  // the air entering the wheel, as rated
-  const bool heating_side = t_in < k.KivinputRaW_DBT;
-  const bool cooling_side = !heating_side && t_in > k.KivinputRaS_DBT;
-  const Figures f = heating_side ? winter(k) : summer(k);
+  const double t_in = rated.entering_t;  // the air entering the wheel, as rated
+  const bool heating_side = t_in < rated.winter.return_t;
+  const bool cooling_side = !heating_side && t_in > rated.summer.return_t;
+  const SeasonFigures& f = heating_side ? rated.winter : rated.summer;
   h.entering_dry_bulb = t_in;
   h.entering_humidity_ratio = f.outdoor_w;
   h.winter_figures = heating_side;
@@ -63,7 +46,7 @@ void hour_control_and_energy(const StudySetup& s, const KivClass& k, HourResult&
   h.exhaust_pdrop_pa = f.exhaust_dp;
 
   if (heating_side) {
-    const bool frost = frost_risk(k);
+    const bool frost = rated.frost_risk;
     if (o.supply_control && t_in >= s.setpoint) {
       h.mode = HourMode::FreeCooling;
     } else if (frost && o.frost_control == FrostControl::Stop) {
@@ -83,8 +66,8 @@ void hour_control_and_energy(const StudySetup& s, const KivClass& k, HourResult&
     h.mode = HourMode::Stopped;
   }
 
-  const double m_supply = k.KivoutMassflowSs / 3600.0;  // kg/s
-  const double m_return = k.KivoutMassflowEs / 3600.0;
+  const double m_supply = rated.supply_kg_h / 3600.0;  // kg/s
+  const double m_return = rated.return_kg_h / 3600.0;
   if (h.fraction > 0) {
     const double h_out = air.h(t_in, f.outdoor_w);
     const double sensible = m_supply * (air.h(f.supply_t, f.outdoor_w) - h_out) * h.fraction;
@@ -98,7 +81,7 @@ void hour_control_and_energy(const StudySetup& s, const KivClass& k, HourResult&
       h.cooling_kw = -total;
       h.cooling_latent_kw = sensible - total;
     }
-    h.motor_kw = k.KivoutCassetteDriveMoter;
+    h.motor_kw = rated.motor_kw;
   }
   if (o.frost_control == FrostControl::Preheat && h.outdoor_dry_bulb < o.preheat_to)
     h.preheat_kw = m_supply * (air.h(o.preheat_to, f.outdoor_w) - air.h(h.outdoor_dry_bulb, f.outdoor_w));

@@ -77,11 +77,17 @@ ViewTable selection_table(const Comparison& c) {
   const std::string e = study_units(c.si_years).energy;
   if (years) t.headings.insert(t.headings.end(), {"Year heat / cool, " + e, "Electric, " + e});
   if (priced) t.headings.push_back("Saving");
+  const bool verdicts = c.conditions && c.conditions->minimum_thermal_efficiency_percent > 0;
+  if (verdicts) t.headings.push_back("Ecodesign ηt");
   for (size_t i = 0; i < c.kept.size(); ++i) {
     bool first = true;
     for (const auto& r : c.kept_model(i).ratings) {
       t.rows.push_back(table_row(c.kept_model(i), r, with_share));
       if (years && first) year_cells(c, c.years[i], priced, t.rows.back());
+      if (verdicts && first) {
+        const auto v = r.failure ? std::nullopt : ecodesign_verdict(r.result, *c.conditions);
+        t.rows.back().push_back(v ? num(v->thermal_efficiency_percent) + " % " + (v->meets ? "meets" : "below") : "");
+      }
       first = false;
     }
   }
@@ -115,6 +121,9 @@ std::string comparison_text(const Comparison& c) {
     out << "v face velocity; S/L/T supply-side sensible / latent / total efficiency; Δp pressure drop of\n"
            "standard air; kW recovered with the wheel; H × W × D and kg the cassette; warnings by code\n"
            "(4 RH capped, 5 low velocity, 6 out of range, 100 frost risk).\n";
+    if (c.conditions && c.conditions->minimum_thermal_efficiency_percent > 0)
+      out << "Ecodesign ηt: thermal efficiency at the dry reference conditions, against the minimum of "
+          << num(c.conditions->minimum_thermal_efficiency_percent) << " % (EU 1253/2014).\n";
     if (!c.years.empty())
       out << "Year: the annual study of each model at the weather file's site (heat and cooling recovered,\n"
              "electric energy of the fans for the wheel's pressure drop and of the rotor motor"

@@ -72,6 +72,13 @@ nlohmann::ordered_json comparison_json(const Comparison& c) {
     list.push_back({{"id", static_cast<int32_t>(m.model)}, {"model", model_name(m.model)},
                     {"faceAreaFt2", m.face_area_ft2}, {"automatic", m.automatic}, {"ratings", std::move(ratings)}});
     if (!c.years.empty()) list.back()["annual"] = year_json(c, c.years[i]);
+    if (c.conditions && c.conditions->minimum_thermal_efficiency_percent > 0) {
+      const auto& first = m.ratings.front();
+      const auto v = first.failure ? std::nullopt : ecodesign_verdict(first.result, *c.conditions);
+      list.back()["ecodesign"] = v ? nlohmann::ordered_json{{"thermalEfficiencyPercent", v->thermal_efficiency_percent},
+                                                          {"minimumPercent", v->minimum_percent}, {"meets", v->meets}}
+                                   : nlohmann::ordered_json(nullptr);
+    }
   }
   out["models"] = std::move(list);
   return out;

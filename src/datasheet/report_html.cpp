@@ -118,7 +118,7 @@ std::string report_html(const ResultView& view, const std::string& chart_svg, co
   const std::vector<std::vector<std::string>> layout[] = {{{"Inputs"}, {"Selected model", "Leakage"}},
                                                           {{"Summer performance"}, {"Winter performance"}},
                                                           {{"Efficiencies"}, {"Face velocities and pressure drops"}},
-                                                          {{"Recovered energy"}, {"Warnings"}}};
+                                                          {{"Recovered energy"}, {"Warnings", "EU Ecodesign"}}};
   for (const auto& row : layout) {
     bool wide = several;
     for (const auto& cell : row)

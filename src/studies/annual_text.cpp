@@ -83,12 +83,11 @@ std::vector<std::pair<std::string, std::string>> annual_facts(const AnnualStudy&
 ViewTable annual_table(const AnnualStudy& s) {
   const StudyUnits u = study_units(s.si);
   const std::string e = u.energy, p = u.power;
-  ViewTable t{"Energy by month (" + e + ")",
-              {"Month", "Operating h", "Heating h", "Cooling h", "Stopped h", "Heat recovered, " + e,
-               "Cooling recovered, " + e, "Peak heating, " + p, "Peak cooling, " + p, "Frost-risk h",
-               "Fans, " + e, "Rotor motor, " + e},
+  ViewTable t{"By month: heat and cooling recovered, the largest hourly recovery, fan and rotor-motor energy",
+              {"Month", "Hours", "Heating h", "Cooling h", "Stopped h", "Heat, " + e, "Cooling, " + e,
+               "Peak heat, " + p, "Peak cool, " + p, "Frost h", "Fans, " + e, "Motor, " + e},
               {}};
-  if (s.savings) t.headings.push_back("Net saving");
+  if (s.savings) t.headings.push_back("Saving");
   for (size_t m = 0; m < 12; ++m) t.rows.push_back(row(s, kMonths[m], s.months[m], s.monthly_savings[m]));
   t.rows.push_back(row(s, "Year", s.year, s.savings));
   return t;

@@ -14,6 +14,7 @@
 #include "novaflux/moist_air.hpp"
 #include "rating_json/rating_json.hpp"
 #include "studies/annual_summary.hpp"
+#include "studies/epw_fields.hpp"
 #include "studies/hour_rating.hpp"
 
 namespace novaflux {
@@ -143,7 +144,7 @@ StudySetup study_setup(const nlohmann::json& unit, const WeatherFile& weather, c
 AnnualStudy run_annual_study(const nlohmann::json& unit, const WeatherFile& weather, const AnnualOptions& options) {
   AnnualStudy study;
   const StudySetup setup = study_setup(unit, weather, options, study);
-  study.weather_name = weather.name;
+  study.weather_name = utf8_text(weather.name);  // a path need not be UTF-8; JSON must be
   study.location = weather.location;
   study.leap_year = weather.leap_year;
   study.weather_substituted = weather.substituted;

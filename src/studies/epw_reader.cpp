@@ -55,7 +55,7 @@ public:
 
   WeatherFile read(std::string_view text) {
     file_.name = name_;
-    rows_.reserve(8784);
+    rows_.reserve(std::min<size_t>(8784, text.size() / 64 + 1));  // an hourly row has 150 characters or more
     bool data = false;
     uint64_t line_number = 0;
     size_t pos = 0;
@@ -166,7 +166,7 @@ private:
     const size_t slash = text.find('/');
     double m = 0, d = 0;
     if (slash == std::string_view::npos || !parse_double(text.substr(0, slash), m) ||
-        !parse_double(text.substr(slash + 1), d))
+        !parse_double(text.substr(slash + 1), d) || !(m >= 1 && m <= 12 && d >= 1 && d <= 31))
       return {0, 0};
     return {static_cast<int>(m), static_cast<int>(d)};
   }

@@ -81,6 +81,7 @@ public:
       if (dash == std::string_view::npos) fail(range, "is not a range of hours HH-HH");
       const int from = hour(trimmed(range.substr(0, dash)), range), to = hour(trimmed(range.substr(dash + 1)), range);
       if (from == to) fail(range, "is an empty range of hours");
+      if (from == 24) fail(range, "starts at 24; a range starts at 00 .. 23");
       for (int d = 0; d < 7; ++d) {
         if (!on[static_cast<size_t>(d)]) continue;
         for (int h = from; h != to; h = (h + 1) % 24) {

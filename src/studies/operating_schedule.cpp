@@ -41,12 +41,12 @@ public:
     return static_cast<int>(it - kDays.begin());
   }
 
-  std::bitset<7> days(std::string_view spec) const {
+  std::bitset<7> days(std::string_view text) const {
     std::bitset<7> set;
-    if (spec.empty() || spec == "daily") return set.set();
-    if (spec == "weekdays") return std::bitset<7>(0x1F);
-    if (spec == "weekends") return std::bitset<7>(0x60);
-    for (std::string_view item : split(spec, ',')) {
+    if (text.empty() || text == "daily") return set.set();
+    if (text == "weekdays") return std::bitset<7>(0x1F);
+    if (text == "weekends") return std::bitset<7>(0x60);
+    for (std::string_view item : split(text, ',')) {
       const size_t dash = item.find('-');
       if (dash == std::string_view::npos) {
         set.set(static_cast<size_t>(day(item)));

@@ -18,4 +18,6 @@ python3 examples/generate_year.py
 "$tool" rate --jsonl examples/design_days.jsonl > examples/expected/design_days.jsonl
 "$tool" batch examples/fixed_models.csv -o examples/expected/fixed_models.csv --model-run
 "$tool" batch examples/year_8760.csv -o examples/expected/year_8760.csv
+"$tool" annual examples/si_design_day.json --weather examples/weather/USA_IL_Chicago-OHare.Intl.AP.725300_TMY3.epw \
+  --schedule "mon-fri 06-20" --price-heat 0.06 --price-cool 0.04 --price-electricity 0.25 > examples/expected/annual_chicago.txt
 echo "examples/expected/ rewritten with $tool"

@@ -63,6 +63,18 @@ TEST(Examples, OutputsMatchTheExpectedFiles) {
   }
 }
 
+TEST(AnnualCommands, RefuseWhatTheyCannotUseNamingIt) {
+  for (const auto& c : kCases["annual_errors"]) {
+    Args args = c["args"];
+    for (auto& a : args)
+      if (a == "<chicago>") a = "examples/weather/USA_IL_Chicago-OHare.Intl.AP.725300_TMY3.epw";
+    const ToolRun r = run_tool(args);
+    EXPECT_EQ(r.status, 1) << c["args"];
+    EXPECT_EQ(r.out, "") << c["args"];
+    EXPECT_EQ(r.err.rfind(c["message"].get<std::string>(), 0), 0u) << r.err;
+  }
+}
+
 TEST(BatchCommand, BadInputFailsWithLineAndColumnAndLeavesNoOutput) {
   for (const auto& c : kCases["bad_batches"]) {
     std::string input = c.contains("header") ? c["header"].get<std::string>() + "\n" : kHeader;

@@ -13,6 +13,7 @@ void register_batch_command(CLI::App& app);
 void register_report_commands(CLI::App& app);
 void register_select_command(CLI::App& app);
 void register_serve_command(CLI::App& app);
+void register_annual_command(CLI::App& app);
 
 // Set by a verb's callback; main returns it.
 int& exit_status();

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   novaflux::tool::register_report_commands(app);
   novaflux::tool::register_select_command(app);
   novaflux::tool::register_serve_command(app);
+  novaflux::tool::register_annual_command(app);
 
   try {
     app.parse(argc, argv);

@@ -72,8 +72,9 @@ void register_rate_command(CLI::App& app) {
                   "json, table (a labelled datasheet with units) or properties (every property by name)")
       ->check(CLI::IsMember({"json", "table", "properties"}));
   cmd->add_option("--conditions", options->conditions,
-                  "given (the inputs' air) or ahri (AHRI 1060 air, rated at 100 % and 75 % of the airflows)")
-      ->check(CLI::IsMember({"given", "ahri"}));
+                  "given (the inputs' air), ahri (AHRI 1060 air, rated at 100 % and 75 % of the airflows) or "
+                  "ecodesign (EU 1253/2014 dry reference air, balanced flows, with the thermal-efficiency verdict)")
+      ->check(CLI::IsMember({"given", "ahri", "ecodesign"}));
   cmd->add_flag("--jsonl", options->jsonl,
                 "read one JSON object per line and write one compact result line per input line");
   // The tool's own options (--catalogue) may also follow the verb.

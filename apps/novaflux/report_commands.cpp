@@ -1,11 +1,13 @@
-// `novaflux report` (the datasheet as one HTML page) and `novaflux chart` (the psychrometric
-// chart as SVG): one rating from a JSON object of inputs, as `rate` makes it.
+// `novaflux report` (the datasheet as one HTML page, with --weather its annual section) and
+// `novaflux chart` (the psychrometric chart as SVG): one rating from a JSON object of inputs, as
+// `rate` makes it.
 #include <iostream>
 #include <memory>
 
 #include "commands.hpp"
 #include "datasheet/datasheet.hpp"
 #include "files.hpp"
+#include "study_flags.hpp"
 
 namespace novaflux::tool {
 
@@ -16,30 +18,47 @@ struct SheetOptions {
   std::string output = "-";
   std::string model;
   std::string conditions = "given";
+  std::shared_ptr<StudyFlags> study = std::make_shared<StudyFlags>();
 };
 
-// The exit status is 2 when the rating failed (the sheet still shows what the run wrote, and
-// the failure).
-RatedRequest rate_sheet_input(const SheetOptions& o) {
-  RatedRequest rated = rate_request({read_json_input(o.input), requested_model(o.model), parse_conditions(o.conditions)});
+// The exit status is 2 when the rating (or an hour of the year) failed: the sheet still shows
+// what the run wrote, and the failure.
+std::string render(const SheetOptions& o, bool datasheet) {
+  const nlohmann::json input = read_json_input(o.input);
+  const auto model = requested_model(o.model);
+  // The weather and the options are checked before anything is rated.
+  std::optional<WeatherFile> weather;
+  AnnualOptions annual = o.study->annual_options();
+  if (!o.study->weather.empty()) weather = read_epw_file(o.study->weather);
+  RatedRequest rated = rate_request({input, model, parse_conditions(o.conditions)});
   if (rated.failed()) exit_status() = 2;
-  return rated;
+  if (!datasheet) return datasheet_chart_svg(rated);
+  if (!weather) return datasheet_html(rated);
+  if (rated.failed()) {
+    std::cerr << "novaflux report: the rating failed; the sheet has no annual section\n";
+    return datasheet_html(rated);
+  }
+  annual.model = model;  // none: the automatic choice at the unit's airflows, the rating's own
+  const AnnualStudy study = run_annual_study(input, *weather, annual);
+  if (study.failed_hours() > 0) exit_status() = 2;
+  return datasheet_html(rated, &study);
 }
 
-void sheet_command(CLI::App& app, const char* name, const char* help, const char* output_help,
-                   std::string (*render)(const RatedRequest&)) {
+void sheet_command(CLI::App& app, const char* name, const char* help, const char* output_help, bool datasheet) {
   auto o = std::make_shared<SheetOptions>();
   auto* cmd = app.add_subcommand(name, help);
   cmd->add_option("input", o->input, "JSON file of inputs, or - for standard input");
   cmd->add_option("-o,--output", o->output, output_help);
   cmd->add_option("--model", o->model, "rate this model (enumeration name or id) instead of selecting one");
   cmd->add_option("--conditions", o->conditions,
-                  "given (the inputs' air) or ahri (AHRI 1060 air at 100 % and 75 % of the airflows)")
-      ->check(CLI::IsMember({"given", "ahri"}));
+                  "given (the inputs' air), ahri (AHRI 1060 air at 100 % and 75 % of the airflows) or "
+                  "ecodesign (EU 1253/2014 dry reference air, balanced flows)")
+      ->check(CLI::IsMember({"given", "ahri", "ecodesign"}));
+  if (datasheet) add_study_flags(cmd, o->study, false);
   cmd->fallthrough();
-  cmd->callback([o, name = std::string(name), render] {
+  cmd->callback([o, name = std::string(name), datasheet] {
     try {
-      write_output(o->output, render(rate_sheet_input(*o)));
+      write_output(o->output, render(*o, datasheet));
     } catch (const std::exception& e) {
       std::cerr << "novaflux " << name << ": " << e.what() << "\n";
       exit_status() = 1;
@@ -50,10 +69,12 @@ void sheet_command(CLI::App& app, const char* name, const char* help, const char
 }  // namespace
 
 void register_report_commands(CLI::App& app) {
-  sheet_command(app, "report", "write the datasheet of a rating as one HTML page (inline CSS and SVG, no script)",
-                "HTML file to write, or - for standard output", datasheet_html);
+  sheet_command(app, "report",
+                "write the datasheet of a rating as one HTML page (inline CSS and SVG, no script); "
+                "with --weather, a year at the site on a second page",
+                "HTML file to write, or - for standard output", true);
   sheet_command(app, "chart", "draw the psychrometric chart of a rating as SVG",
-                "SVG file to write, or - for standard output", datasheet_chart_svg);
+                "SVG file to write, or - for standard output", false);
 }
 
 }  // namespace novaflux::tool

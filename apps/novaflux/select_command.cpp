@@ -7,6 +7,7 @@
 #include "commands.hpp"
 #include "comparison/model_comparison.hpp"
 #include "files.hpp"
+#include "study_flags.hpp"
 
 namespace novaflux::tool {
 
@@ -18,12 +19,24 @@ struct SelectOptions {
   std::optional<double> max_pdrop;
   std::optional<double> min_efficiency;
   std::string conditions = "given";
+  std::string sort = "size";
+  std::shared_ptr<StudyFlags> study = std::make_shared<StudyFlags>();
 };
 
 // Exit status 1 when no model is listed, else 2 when a rating failed.
 void select(const SelectOptions& o) {
-  const Comparison c = compare_models(
-      {read_json_input(o.input), parse_conditions(o.conditions), SelectionFilter{o.max_pdrop, o.min_efficiency}});
+  ComparisonRequest request;
+  request.input = read_json_input(o.input);
+  request.conditions = parse_conditions(o.conditions);
+  request.filter = SelectionFilter{o.max_pdrop, o.min_efficiency};
+  std::optional<WeatherFile> weather;
+  if (!o.study->weather.empty()) {
+    request.annual = o.study->annual_options();
+    weather = read_epw_file(o.study->weather);
+    request.weather = &*weather;
+  }
+  request.sort_by_saving = o.sort == "saving";
+  const Comparison c = compare_models(request);
   if (o.json) std::cout << comparison_json(c).dump(2) << "\n";
   else std::cout << comparison_text(c);
   if (c.kept.empty()) {
@@ -46,8 +59,12 @@ void register_select_command(CLI::App& app) {
   cmd->add_option("--min-efficiency", o->min_efficiency,
                   "keep models whose supply-side sensible efficiency is at least PCT percent");
   cmd->add_option("--conditions", o->conditions,
-                  "given (the inputs' air) or ahri (AHRI 1060 air, at 100 % and 75 % of the airflows)")
-      ->check(CLI::IsMember({"given", "ahri"}));
+                  "given (the inputs' air), ahri (AHRI 1060 air, at 100 % and 75 % of the airflows) or "
+                  "ecodesign (EU 1253/2014 dry reference air, balanced flows)")
+      ->check(CLI::IsMember({"given", "ahri", "ecodesign"}));
+  cmd->add_option("--sort", o->sort, "size (smallest face area first, the default) or saving (with --weather and prices)")
+      ->check(CLI::IsMember({"size", "saving"}));
+  add_study_flags(cmd, o->study, false);
   cmd->fallthrough();
   cmd->callback([o] {
     try {

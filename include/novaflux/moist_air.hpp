@@ -21,6 +21,9 @@ double enthalpy(double t, double w, bool si);
 // its dew point above. Found to 0.001 K between -100 and 200 °C.
 double saturation_temperature(double w, bool si, double altitude_m);
 
+// Density of moist air at dry bulb t and humidity ratio w: kg/m3 (SI), lb/ft3 (IP).
+double density(double t, double w, bool si, double altitude_m);
+
 // Barometric pressure of the standard atmosphere at the altitude, kPa.
 double barometric_pressure_kpa(double altitude_m);
 

@@ -22,18 +22,37 @@ struct RatingConditions {
   std::string name;
   DryWetBulb summer_outdoor, summer_return, winter_outdoor, winter_return;
   std::vector<double> airflow_percents;  // shares of the given airflows to rate at
+  bool balanced_flows = false;           // the return airflow (or mass flow) set to the supply's
+  // A regulation's minimum of the thermal efficiency (the winter supply-side sensible
+  // efficiency), judged by ecodesign_verdict; 0 when the conditions set none.
+  double minimum_thermal_efficiency_percent = 0.0;
 };
 
 // AHRI 1060: summer outdoor 95/78 °F, return 75/63 °F; winter outdoor 35/33 °F, return
 // 70/58 °F; at 100 % and 75 % of the airflows.
 const RatingConditions& ahri_1060_conditions();
 
+// EU Ecodesign of ventilation units (Regulation (EU) No 1253/2014): the dry reference
+// conditions of the thermal efficiency, outdoor 5 °C and extract 25 °C (41 and 77 °F) with wet
+// bulbs of 35 and 55 °F that keep the air dry through the wheel, balanced mass flows, at 100 %;
+// minimum 73 % for a non-residential unit's heat recovery other than a run-around coil.
+const RatingConditions& ecodesign_conditions();
+
+// The thermal efficiency of a rating at conditions with a minimum, and whether it meets it.
+struct EcodesignVerdict {
+  double thermal_efficiency_percent = 0.0;
+  double minimum_percent = 0.0;
+  bool meets = false;
+};
+std::optional<EcodesignVerdict> ecodesign_verdict(const KivClass& rated, const RatingConditions& conditions);
+
 // Copies every input property (those a host writes, the explicit ones included) of one object
 // into another.
 void copy_inputs(const KivClass& from, KivClass& to);
 
 // Replaces the outdoor and return air inputs by the conditions, given as dry bulb + wet bulb,
-// in °C when the object is SI (t = (t_F − 32) / 1.8) and °F otherwise.
+// in °C when the object is SI (t = (t_F − 32) / 1.8) and °F otherwise; balanced conditions set
+// the return airflow to the supply airflow.
 void apply_rating_conditions(KivClass& object, const RatingConditions& conditions);
 
 // Multiplies the airflow inputs by percent / 100 (the mass flows too in mass-flow mode).

@@ -3,18 +3,20 @@
     import novaflux
     r = novaflux.rate({"KivunitSI": True, "KivinputSupplyAir": 10000, ...})
     frame = novaflux.rate_frame(inputs)           # one row per case, pandas in and out
+    hourly, summary = novaflux.annual(unit, "site.epw")   # a year at a site
 
 ``KivClass`` is the component's calculation object with every property of its interface;
 ``describe()`` gives the interface table; ``novaflux.dask.rate_dataframe`` rates a Dask
-dataframe on a cluster.
+dataframe on a cluster, ``novaflux.dask.annual_studies`` runs many annual studies there.
 """
 from . import _core
-from ._errors import RunError
+from ._annual import annual
+from ._errors import RunError, WeatherFileError
 from ._frames import Rating, rate, rate_frame
 from ._kivclass import KivClass
 from ._table import ENUMERATIONS, METHODS, PROPERTIES, Modelall, PropertyInfo, SeriesList, UnitList, describe
 
-__all__ = ["KivClass", "RunError", "Rating", "rate", "rate_frame", "describe", "set_catalogue",
+__all__ = ["KivClass", "RunError", "WeatherFileError", "Rating", "rate", "rate_frame", "annual", "describe", "set_catalogue",
            "catalogue", "result_columns", "PropertyInfo", "PROPERTIES", "METHODS", "ENUMERATIONS",
            "Modelall", "SeriesList", "UnitList"]
 

@@ -23,3 +23,19 @@ class RunError(RuntimeError):
 
 
 RunError.__module__ = "novaflux"
+
+
+class WeatherFileError(ValueError):
+    """A weather file that cannot be read: ``line`` and ``field`` where (0 when the defect is the
+    file as a whole or the whole line), the message says what was wrong."""
+
+    def __init__(self, message, line=0, field=0):
+        super().__init__(message)
+        self.line = line
+        self.field = field
+
+    def __reduce__(self):
+        return (type(self), (str(self), self.line, self.field))
+
+
+WeatherFileError.__module__ = "novaflux"

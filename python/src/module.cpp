@@ -13,6 +13,7 @@ PYBIND11_MODULE(_core, m) {
   novaflux::python::register_run_error_translator();
   novaflux::python::bind_object(m);
   novaflux::python::bind_frames(m);
+  novaflux::python::bind_annual(m);
   m.def("describe", [] { return novaflux::detail::describe_json(); },
         "The interface table as JSON text.");
   m.def("set_catalogue", [](const std::string& path) { novaflux::set_catalogue_path(path); },

@@ -5,6 +5,7 @@
 #include "common/numeric.hpp"
 #include "comparison/model_comparison.hpp"
 #include "rating_json/rating_json.hpp"
+#include "studies/study_units.hpp"
 
 namespace novaflux {
 
@@ -50,6 +51,19 @@ std::vector<std::string> table_row(const ModelRating& m, const ShareRating& r, b
   return row;
 }
 
+// The year's energy of a kept model: recovered heat / cooling, electric, and the net saving.
+void year_cells(const Comparison& c, const ModelYear& y, bool priced, std::vector<std::string>& row) {
+  if (!y.error.empty()) {
+    row.back() += "; year: " + y.error;
+    return;
+  }
+  const double e = study_units(c.si_years).per_kw;
+  const auto whole = [](double x) { return num(vb_round(x, 0) == 0.0 ? 0.0 : vb_round(x, 0)); };
+  row.push_back(whole(y.year.heating_kwh * e) + " / " + whole(y.year.cooling_kwh * e));
+  row.push_back(whole(y.year.electric_kwh() * e));
+  if (priced) row.push_back(y.savings ? whole(y.savings->net()) : std::string());
+}
+
 ViewTable selection_table(const Comparison& c) {
   const bool with_share = c.shares.size() > 1;
   const std::string v = c.si() ? "m/s" : "fpm", dp = c.si() ? "Pa" : "in. w.g.";
@@ -58,8 +72,25 @@ ViewTable selection_table(const Comparison& c) {
   t.headings.insert(t.headings.end(),
                     {"v sup/exh, " + v, "Summer S/L/T, %", "Winter S/L/T, %", "Δp sup/exh, " + dp,
                      "kW summer/winter", "H × W × D, mm", "kg", "Warnings"});
-  for (size_t i = 0; i < c.kept.size(); ++i)
-    for (const auto& r : c.kept_model(i).ratings) t.rows.push_back(table_row(c.kept_model(i), r, with_share));
+  const bool years = !c.years.empty();
+  const bool priced = years && std::any_of(c.years.begin(), c.years.end(), [](const ModelYear& y) { return y.savings.has_value(); });
+  const std::string e = study_units(c.si_years).energy;
+  if (years) t.headings.insert(t.headings.end(), {"Year heat / cool, " + e, "Electric, " + e});
+  if (priced) t.headings.push_back("Saving");
+  const bool verdicts = c.conditions && c.conditions->minimum_thermal_efficiency_percent > 0;
+  if (verdicts) t.headings.push_back("Ecodesign ηt");
+  for (size_t i = 0; i < c.kept.size(); ++i) {
+    bool first = true;
+    for (const auto& r : c.kept_model(i).ratings) {
+      t.rows.push_back(table_row(c.kept_model(i), r, with_share));
+      if (years && first) year_cells(c, c.years[i], priced, t.rows.back());
+      if (verdicts && first) {
+        const auto v = r.failure ? std::nullopt : ecodesign_verdict(r.result, *c.conditions);
+        t.rows.back().push_back(v ? num(v->thermal_efficiency_percent) + " % " + (v->meets ? "meets" : "below") : "");
+      }
+      first = false;
+    }
+  }
   return t;
 }
 
@@ -74,7 +105,8 @@ std::string comparison_text(const Comparison& c) {
   }
   out << "Models whose face velocities fit " << num(c.inputs.KivinputSupplyAir) << " / "
       << num(c.inputs.KivinputReturnAir) << (c.si() ? " m³/h" : " cfm")
-      << " (supply / return), smallest first; * marks the model CalculateOutput selects";
+      << " (supply / return), " << (c.sorted_by_saving ? "largest yearly saving first" : "smallest first")
+      << "; * marks the model CalculateOutput selects";
   if (c.conditions) out << "; " << c.conditions->name << " conditions";
   out << ".\n";
   const bool automatic_listed = std::any_of(s.models.begin(), s.models.end(), [](const auto& m) { return m.automatic; });
@@ -89,6 +121,13 @@ std::string comparison_text(const Comparison& c) {
     out << "v face velocity; S/L/T supply-side sensible / latent / total efficiency; Δp pressure drop of\n"
            "standard air; kW recovered with the wheel; H × W × D and kg the cassette; warnings by code\n"
            "(4 RH capped, 5 low velocity, 6 out of range, 100 frost risk).\n";
+    if (c.conditions && c.conditions->minimum_thermal_efficiency_percent > 0)
+      out << "Ecodesign ηt: thermal efficiency at the dry reference conditions, against the minimum of "
+          << num(c.conditions->minimum_thermal_efficiency_percent) << " % (EU 1253/2014).\n";
+    if (!c.years.empty())
+      out << "Year: the annual study of each model at the weather file's site (heat and cooling recovered,\n"
+             "electric energy of the fans for the wheel's pressure drop and of the rotor motor"
+          << (c.years.front().savings ? ", net saving at\nthe prices given" : "") << ").\n";
   }
   return out.str();
 }

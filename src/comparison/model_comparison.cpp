@@ -1,5 +1,6 @@
 #include "comparison/model_comparison.hpp"
 
+#include "comparison/annual_comparison.hpp"
 #include "rating_json/rating_json.hpp"
 
 namespace novaflux {
@@ -15,6 +16,8 @@ bool Comparison::failed() const {
 }
 
 Comparison compare_models(const ComparisonRequest& request) {
+  if (request.sort_by_saving && (!request.weather || !has_prices(request.annual)))
+    throw std::invalid_argument("sorting by saving needs a weather file and at least one price");
   Comparison c;
   apply_json(c.inputs, request.input);
   c.filter = request.filter;
@@ -27,6 +30,7 @@ Comparison compare_models(const ComparisonRequest& request) {
   c.selection = rate_fitting_models(c.inputs, c.shares);
   for (size_t i = 0; i < c.selection.models.size(); ++i)
     if (meets(c.selection.models[i], c.filter)) c.kept.push_back(i);
+  if (request.weather) add_years(c, request);
   return c;
 }
 
@@ -67,6 +71,14 @@ nlohmann::ordered_json comparison_json(const Comparison& c) {
     }
     list.push_back({{"id", static_cast<int32_t>(m.model)}, {"model", model_name(m.model)},
                     {"faceAreaFt2", m.face_area_ft2}, {"automatic", m.automatic}, {"ratings", std::move(ratings)}});
+    if (!c.years.empty()) list.back()["annual"] = year_json(c, c.years[i]);
+    if (c.conditions && c.conditions->minimum_thermal_efficiency_percent > 0) {
+      const auto& first = m.ratings.front();
+      const auto v = first.failure ? std::nullopt : ecodesign_verdict(first.result, *c.conditions);
+      list.back()["ecodesign"] = v ? nlohmann::ordered_json{{"thermalEfficiencyPercent", v->thermal_efficiency_percent},
+                                                          {"minimumPercent", v->minimum_percent}, {"meets", v->meets}}
+                                   : nlohmann::ordered_json(nullptr);
+    }
   }
   out["models"] = std::move(list);
   return out;

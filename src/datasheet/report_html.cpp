@@ -34,6 +34,12 @@ td.unit, th.unit, td.text { text-align: left; }
 .warnings p { margin: 0 0 0.8mm 0; }
 .warnings .code { font-weight: bold; }
 .failure { color: #a93226; font-weight: bold; }
+section.annual { break-before: page; margin-top: 4mm; }
+table.facts td { border: none; padding: 0.2mm 0.8mm; }
+table.facts td.text { white-space: normal; }
+table.months tr.total td { font-weight: bold; border-top: 0.8pt solid #1b2631; }
+.annual p { margin: 1mm 0; }
+.annual .chart svg { display: block; width: 100%; height: auto; margin-top: 2mm; }
 footer { margin-top: 1.5mm; font-size: 6.5pt; color: #5d6d7e; }
 )";
 
@@ -89,7 +95,7 @@ const ViewTable* find(const ResultView& view, const std::string& title) {
 
 }  // namespace
 
-std::string report_html(const ResultView& view, const std::string& chart_svg) {
+std::string report_html(const ResultView& view, const std::string& chart_svg, const std::string& extra_html) {
   XmlWriter html;
   html.raw("<!DOCTYPE html>\n");
   html.open("html", {{"lang", "en"}});
@@ -112,7 +118,7 @@ std::string report_html(const ResultView& view, const std::string& chart_svg) {
   const std::vector<std::vector<std::string>> layout[] = {{{"Inputs"}, {"Selected model", "Leakage"}},
                                                           {{"Summer performance"}, {"Winter performance"}},
                                                           {{"Efficiencies"}, {"Face velocities and pressure drops"}},
-                                                          {{"Recovered energy"}, {"Warnings"}}};
+                                                          {{"Recovered energy"}, {"Warnings", "EU Ecodesign"}}};
   for (const auto& row : layout) {
     bool wide = several;
     for (const auto& cell : row)
@@ -131,6 +137,7 @@ std::string report_html(const ResultView& view, const std::string& chart_svg) {
   html.element("h2", {}, "Psychrometric chart");
   html.raw(without_xml_declaration(chart_svg));
   html.close();
+  html.raw(extra_html);
   html.close();
   html.element("footer", {}, std::string("Units: ") + (view.si ? "SI" : "IP") +
                                  ". Figures as published by the rating component; the frost check is the tool's own.");

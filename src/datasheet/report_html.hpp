@@ -8,6 +8,7 @@
 namespace novaflux {
 
 // chart_svg: a standalone SVG document (its XML declaration is dropped when embedded).
-std::string report_html(const ResultView& view, const std::string& chart_svg);
+// extra_html: sections after the chart, each starting a new page when printed.
+std::string report_html(const ResultView& view, const std::string& chart_svg, const std::string& extra_html = {});
 
 }  // namespace novaflux

@@ -23,10 +23,36 @@ ConditionsRun rate_at_conditions(const nlohmann::json& input, const RatingCondit
   return run;
 }
 
-ResultView conditions_view(const ConditionsRun& run) {
+namespace {
+
+std::optional<EcodesignVerdict> verdict_of(const ConditionsRun& run, const RatingConditions& c) {
+  if (run.ratings.empty() || run.ratings.front().failure) return std::nullopt;
+  return ecodesign_verdict(run.ratings.front().result, c);
+}
+
+}  // namespace
+
+ResultView conditions_view(const ConditionsRun& run, const RatingConditions& conditions) {
   std::vector<ResultView> views;
   for (const auto& r : run.ratings) views.push_back(result_view(r.result, r.failure));
-  return side_by_side(views, run.labels);
+  ResultView view = side_by_side(views, run.labels);
+  if (const auto v = verdict_of(run, conditions)) {
+    view.sections.push_back(
+        {"EU Ecodesign", {"Regulation (EU) No 1253/2014", "Value", "Unit"},
+         {{"Thermal efficiency (dry, balanced flows, 5 / 25 °C)", number_text(v->thermal_efficiency_percent), "%"},
+          {"Minimum for a non-residential unit", number_text(v->minimum_percent), "%"},
+          {"Verdict", v->meets ? "meets the minimum" : "below the minimum", ""}}});
+  }
+  return view;
+}
+
+nlohmann::ordered_json verdict_json(const ConditionsRun& run, const RatingConditions& conditions) {
+  const auto v = verdict_of(run, conditions);
+  if (!v) return nullptr;
+  return {{"regulation", "EU 1253/2014"},
+          {"thermalEfficiencyPercent", v->thermal_efficiency_percent},
+          {"minimumPercent", v->minimum_percent},
+          {"meets", v->meets}};
 }
 
 nlohmann::ordered_json conditions_json(const ConditionsRun& run, const RatingConditions& conditions) {
@@ -37,7 +63,9 @@ nlohmann::ordered_json conditions_json(const ConditionsRun& run, const RatingCon
                                            : nlohmann::json(nullptr);
     ratings.push_back({{"airflowPercent", r.airflow_percent}, {"result", result_json(r.result, error)}});
   }
-  return {{"conditions", conditions.name}, {"ratings", std::move(ratings)}};
+  nlohmann::ordered_json out{{"conditions", conditions.name}, {"ratings", std::move(ratings)}};
+  if (conditions.minimum_thermal_efficiency_percent > 0) out["ecodesign"] = verdict_json(run, conditions);
+  return out;
 }
 
 }  // namespace novaflux

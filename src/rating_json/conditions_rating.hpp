@@ -19,10 +19,16 @@ struct ConditionsRun {
 ConditionsRun rate_at_conditions(const nlohmann::json& input, const RatingConditions& conditions,
                                  std::optional<Modelall> model);
 
-// The views of the shares side by side.
-ResultView conditions_view(const ConditionsRun& run);
+// The views of the shares side by side; conditions with a minimum thermal efficiency add the
+// table of its verdict ("EU Ecodesign").
+ResultView conditions_view(const ConditionsRun& run, const RatingConditions& conditions);
 
-// {"conditions": name, "ratings": [{"airflowPercent": p, "result": {...as rate...}}, ...]}
+// The verdict of the first share's rating as JSON ({"thermalEfficiencyPercent",
+// "minimumPercent", "meets"}), null when the conditions set no minimum or the rating failed.
+nlohmann::ordered_json verdict_json(const ConditionsRun& run, const RatingConditions& conditions);
+
+// {"conditions": name, "ratings": [{"airflowPercent": p, "result": {...as rate...}}, ...]},
+// then "ecodesign": the verdict, with conditions that set a minimum
 nlohmann::ordered_json conditions_json(const ConditionsRun& run, const RatingConditions& conditions);
 
 }  // namespace novaflux

@@ -43,13 +43,15 @@ std::optional<Modelall> requested_model(const std::string& option) {
 ConditionsChoice parse_conditions(const std::string& text) {
   if (text == "given") return ConditionsChoice::Given;
   if (text == "ahri") return ConditionsChoice::Ahri;
-  throw std::invalid_argument("unknown conditions \"" + text + "\" (given or ahri)");
+  if (text == "ecodesign") return ConditionsChoice::Ecodesign;
+  throw std::invalid_argument("unknown conditions \"" + text + "\" (given, ahri or ecodesign)");
 }
 
 const RatingConditions* conditions_of(ConditionsChoice choice) {
   switch (choice) {
     case ConditionsChoice::Given: return nullptr;
     case ConditionsChoice::Ahri: return &ahri_1060_conditions();
+    case ConditionsChoice::Ecodesign: return &ecodesign_conditions();
   }
   return nullptr;
 }
@@ -73,7 +75,7 @@ nlohmann::ordered_json RatedRequest::json() const {
 }
 
 ResultView RatedRequest::view() const {
-  return run_ ? conditions_view(*run_) : result_view(single_, failure_of(single_error_));
+  return run_ ? conditions_view(*run_, *conditions_) : result_view(single_, failure_of(single_error_));
 }
 
 const KivClass& RatedRequest::first_result() const {

@@ -21,9 +21,10 @@ nlohmann::json parse_json_text(const std::string& text, const std::string& name)
 // for "". Throws std::invalid_argument on an unknown model.
 std::optional<Modelall> requested_model(const std::string& option);
 
-// "given" (the inputs' own air) or "ahri" (AHRI 1060); throws std::invalid_argument naming any
+// "given" (the inputs' own air), "ahri" (AHRI 1060) or "ecodesign" (EU 1253/2014 dry reference
+// conditions, with the thermal-efficiency verdict); throws std::invalid_argument naming any
 // other text.
-enum class ConditionsChoice { Given, Ahri };
+enum class ConditionsChoice { Given, Ahri, Ecodesign };
 ConditionsChoice parse_conditions(const std::string& text);
 const RatingConditions* conditions_of(ConditionsChoice choice);  // nullptr for Given
 

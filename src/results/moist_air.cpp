@@ -35,6 +35,12 @@ double enthalpy(double t, double w, bool si) {
 }
 
 // Enthalpy is linear in the humidity ratio at a fixed dry bulb, so two library values give it.
+double density(double t, double w, bool si, double altitude_m) {
+  const PsyFunctions& f = psy();
+  const auto fn = si ? f.LCSI_DENSITY : f.LCDENSITY;
+  return fn(static_cast<float>(t), static_cast<float>(w), library_altitude(altitude_m));
+}
+
 double humidity_ratio_at_enthalpy(double t, double h, bool si) {
   const double scale = si ? 10.0 : 70.0;  // g/kg or grains/lb: a span well inside float precision
   const double h0 = enthalpy(t, 0.0, si);

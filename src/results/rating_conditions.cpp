@@ -8,8 +8,22 @@
 namespace novaflux {
 
 const RatingConditions& ahri_1060_conditions() {
-  static const RatingConditions c{"AHRI 1060", {95, 78}, {75, 63}, {35, 33}, {70, 58}, {100, 75}};
+  static const RatingConditions c{"AHRI 1060", {95, 78}, {75, 63}, {35, 33}, {70, 58}, {100, 75}, false, 0.0};
   return c;
+}
+
+const RatingConditions& ecodesign_conditions() {
+  static const RatingConditions c{"EU Ecodesign 1253/2014, dry", {41, 35}, {77, 55}, {41, 35}, {77, 55}, {100}, true, 73.0};
+  return c;
+}
+
+std::optional<EcodesignVerdict> ecodesign_verdict(const KivClass& k, const RatingConditions& c) {
+  if (c.minimum_thermal_efficiency_percent <= 0) return std::nullopt;
+  EcodesignVerdict v;
+  v.thermal_efficiency_percent = k.KivoutEfficiencyWinterSupplyCondensation;
+  v.minimum_percent = c.minimum_thermal_efficiency_percent;
+  v.meets = v.thermal_efficiency_percent >= v.minimum_percent;
+  return v;
 }
 
 void copy_inputs(const KivClass& from, KivClass& to) {
@@ -45,6 +59,9 @@ void apply_rating_conditions(KivClass& k, const RatingConditions& c) {
   k.KivinputOAW_WBT = t(c.winter_outdoor.wet_bulb_f);
   k.KivinputRaW_DBT = t(c.winter_return.dry_bulb_f);
   k.KivinputRaW_WBT = t(c.winter_return.wet_bulb_f);
+  if (!c.balanced_flows) return;
+  k.KivinputReturnAir = k.KivinputSupplyAir;
+  k.KivinputMassflowEs = k.KivinputMassflowSs;
 }
 
 void scale_airflows(KivClass& k, double percent) {

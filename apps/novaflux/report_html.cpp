@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "novaflux/version.hpp"
 #include "svg_writer.hpp"
 
 namespace novaflux::tool {
@@ -133,7 +134,8 @@ std::string report_html(const ResultView& view, const std::string& chart_svg) {
   html.close();
   html.close();
   html.element("footer", {}, std::string("Units: ") + (view.si ? "SI" : "IP") +
-                                 ". Figures as published by the rating component; the frost check is the tool's own.");
+                                 ". Figures as published by the rating component, novaflux " + novaflux::version() +
+                                 "; the frost check is the tool's own.");
   return html.finish();
 }
 

@@ -4,14 +4,15 @@
 #               suite under AddressSanitizer and UndefinedBehaviorSanitizer, 10 s of each
 #               fuzz target, a few complete ratings under valgrind, and the COM server under
 #               Wine (com.mk)
-#   make com    the COM server for Windows hosts in build-com/ (com.mk)
+#   make package  the Debian package $(BUILD)/novaflux_<version>_amd64.deb of the build (CPack)
+#   make com    the COM server for Windows hosts in build-com/ (com.mk); make com-kit the Windows kit
 BUILD ?= build
 JOBS ?= 2
 APT_PACKAGES = build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 \
   nlohmann-json3-dev libcli11-dev libboost-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev valgrind \
   pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pandas python3-dask python3-distributed \
-  python3-pytest python3-setuptools python3-pip \
-  chromium chromium-driver python3-selenium
+  python3-pytest python3-setuptools python3-pip python3-wheel python3-venv \
+  chromium chromium-driver python3-selenium help2man dpkg-dev lintian
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # The sanitizer tree: clang, -fsanitize=address,undefined, the libFuzzer targets built
@@ -24,7 +25,7 @@ FUZZ_SECONDS ?= 60
 TEST_FUZZ_SECONDS ?= 10
 VALGRIND = valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite
 
-.PHONY: deps build demo test test-sanitize fuzz valgrind bench count-tests clean
+.PHONY: deps build demo test package test-sanitize fuzz valgrind bench count-tests clean
 
 deps:
 	@missing=""; for p in $(APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -45,6 +46,10 @@ test: build
 	$(MAKE) --no-print-directory test-sanitize valgrind
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 	$(MAKE) --no-print-directory test-com
+
+# The Debian package of the build tree, laid out by its install rules below /usr (packaging/).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The whole test suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer: any
 # report fails the test that caused it.
@@ -72,7 +77,7 @@ valgrind: build
 
 # Lines of test code against product code (the rule of README "Development").
 count-tests:
-	@f() { git ls-files | grep -E '\.(c|cc|cpp|h|hpp|py|sh|js|idl|rc|vbs)$$' | grep -E "$$@" | xargs cat | wc -l; }; \
+	@f() { git ls-files | grep -E '\.(c|cc|cpp|h|hpp|py|sh|js|idl|rc|vbs|cmd|bas|cs)$$' | grep -E "$$@" | xargs cat | wc -l; }; \
 	t=$$(f '^(tests|fuzz)/'); p=$$(f -v '^(tests|fuzz|bench|examples|scripts|data|docs|\.ci)/'); \
 	echo "test $$t product $$p: $$((100 * t / p)) %"
 

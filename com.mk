@@ -1,5 +1,7 @@
 # The COM in-process server for Windows hosts (included by the Makefile).
 #   make com        novaflux.dll, psylib32.dll and NOVAFLUX.db in build-com/win64/ and build-com/win32/
+#   make com-kit    the Windows kit $(COM_DIR)/novaflux-<version>-windows.zip: both servers,
+#                   register.cmd, unregister.cmd, a README for hosts and samples (packaging/windows/)
 #   make test-com   registers the 64-bit DLL under Wine in a private prefix and drives it from a
 #                   VBScript host and an early-bound C++ host against the native component; checks
 #                   the 32-bit DLLs statically (this machine runs no 32-bit Windows programs)
@@ -11,7 +13,7 @@ COM_WIDL_INCLUDE = /usr/include/wine/wine/windows
 COM_STDOLE_DIR = /usr/lib/x86_64-linux-gnu/wine/x86_64-windows
 COM_ARCHES = win64:x86_64 win32:i686
 
-.PHONY: com com-deps test-com
+.PHONY: com com-deps com-kit test-com
 
 com-deps:
 	@missing=""; for p in $(COM_APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -35,5 +37,12 @@ com: build com-deps
 	  cp $(BUILD)/lib/NOVAFLUX.db $(COM_DIR)/$$name/; \
 	done
 
+com-kit: com
+	/usr/bin/python3 packaging/windows_kit.py $(COM_DIR)
+
+# The kit is checked with the server (tests/com/kit_test.py).
+test-com: com-kit
+
 test-com: com
 	/usr/bin/python3 tests/com/run_com_tests.py $(BUILD) $(COM_DIR)
+	/usr/bin/python3 tests/com/kit_test.py $(BUILD) $(COM_DIR)

@@ -38,13 +38,14 @@ class BuildWithCMake(build_ext):
         subprocess.check_call(["cmake", "--install", str(tree), "--prefix", str(stage)],
                               stdout=subprocess.DEVNULL)
         package = glob.glob(str(stage / "lib" / "python*" / "dist-packages" / "novaflux"))
-        if len(package) != 1:
-            raise RuntimeError(f"the CMake tree {tree} did not install the Python package")
+        component = glob.glob(str(stage / "lib" / "**" / "novaflux" / COMPONENT_FILES[0]), recursive=True)
+        if len(package) != 1 or len(component) != 1:
+            raise RuntimeError(f"the CMake tree {tree} did not install the Python package and the component")
         target = pathlib.Path(self.build_lib) / "novaflux"
         shutil.rmtree(target, ignore_errors=True)
         shutil.copytree(package[0], target)
         for name in COMPONENT_FILES:
-            shutil.copy2(stage / "lib" / name, target / name)
+            shutil.copy2(pathlib.Path(component[0]).parent / name, target / name)
 
 
 class BinaryDistribution(Distribution):

@@ -4,10 +4,12 @@
 
 #include "commands.hpp"
 #include "novaflux/kiv_class.hpp"
+#include "novaflux/version.hpp"
 
 int main(int argc, char** argv) {
   CLI::App app{"novaflux: rating of rotary heat-recovery wheels"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("novaflux ") + novaflux::version());
   std::string catalogue;
   app.add_option("--catalogue", catalogue, "catalogue file to use instead of NOVAFLUX.db beside the component")
       ->each([](const std::string& path) { novaflux::set_catalogue_path(path); });

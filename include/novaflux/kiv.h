@@ -48,6 +48,8 @@ int kiv_last_error_number(const KivObject* object);
 int kiv_set_catalogue(const char* path);
 /* The interface table as JSON. */
 const char* kiv_describe(void);
+/* The component's release, "MAJOR.MINOR.PATCH" (the type library keeps its own version). */
+const char* kiv_version(void);
 
 #ifdef __cplusplus
 }

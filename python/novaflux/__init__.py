@@ -20,6 +20,8 @@ __all__ = ["KivClass", "RunError", "WeatherFileError", "Rating", "rate", "rate_f
            "catalogue", "result_columns", "PropertyInfo", "PROPERTIES", "METHODS", "ENUMERATIONS",
            "Modelall", "SeriesList", "UnitList"]
 
+__version__ = _core.version()
+
 
 def set_catalogue(path):
     """Rate with this catalogue file instead of NOVAFLUX.db beside the component (None or "": the

@@ -4,6 +4,7 @@
 
 #include "bindings.hpp"
 #include "component/interface_table.hpp"
+#include "novaflux/version.hpp"
 #include "values.hpp"
 
 namespace py = pybind11;
@@ -14,6 +15,8 @@ PYBIND11_MODULE(_core, m) {
   novaflux::python::bind_object(m);
   novaflux::python::bind_frames(m);
   novaflux::python::bind_annual(m);
+  m.def("version", [] { return std::string(novaflux::version()); },
+        "The component's release, as kiv_version() gives it.");
   m.def("describe", [] { return novaflux::detail::describe_json(); },
         "The interface table as JSON text.");
   m.def("set_catalogue", [](const std::string& path) { novaflux::set_catalogue_path(path); },

@@ -8,6 +8,7 @@
 
 #include "common/numeric.hpp"
 #include "common/run_error.hpp"
+#include "novaflux/version.hpp"
 
 namespace novaflux::detail {
 
@@ -82,6 +83,8 @@ std::string quoted(std::string_view s) {
 std::string build_describe_json() {
   namespace id = novaflux::identity;
   std::string j = "{\n";
+  // The component's release; the type library below keeps its own interface version.
+  j += "  \"version\": " + quoted(NOVAFLUX_VERSION) + ",\n";
   j += "  \"typeLibrary\": {\"name\": " + quoted(id::kTypeLibraryName) +
        ", \"guid\": " + quoted(id::kTypeLibraryGuid) + ", \"version\": \"" +
        std::to_string(id::kTypeLibraryMajor) + "." + std::to_string(id::kTypeLibraryMinor) +

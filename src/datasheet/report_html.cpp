@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "datasheet/svg_writer.hpp"
+#include "novaflux/version.hpp"
 
 namespace novaflux {
 
@@ -140,7 +141,8 @@ std::string report_html(const ResultView& view, const std::string& chart_svg, co
   html.raw(extra_html);
   html.close();
   html.element("footer", {}, std::string("Units: ") + (view.si ? "SI" : "IP") +
-                                 ". Figures as published by the rating component; the frost check is the tool's own.");
+                                 ". Figures as published by the rating component, novaflux " + novaflux::version() +
+                                 "; the frost check is the tool's own.");
   return html.finish();
 }
 

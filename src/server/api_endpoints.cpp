@@ -10,6 +10,7 @@
 #include "comparison/model_comparison.hpp"
 #include "component/interface_table.hpp"
 #include "datasheet/datasheet.hpp"
+#include "novaflux/version.hpp"
 #include "rating_json/models_json.hpp"
 #include "rating_json/rating_json.hpp"
 #include "rating_json/rating_request.hpp"
@@ -162,7 +163,7 @@ HttpResponse models_endpoint(const EndpointCall& call) {
 
 HttpResponse version_endpoint(const EndpointCall& call) {
   only_parameters(call, {});
-  return json_response(200, json_text({{"name", "novaflux"}, {"version", NOVAFLUX_VERSION}}));
+  return json_response(200, json_text({{"name", "novaflux"}, {"version", novaflux::version()}}));
 }
 
 HttpResponse health_endpoint(const EndpointCall& call) {

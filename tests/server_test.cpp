@@ -40,9 +40,12 @@ std::string expanded(std::string text) {
   return text.replace(marker, end - marker + 1, fill);
 }
 
-std::string form(const std::string& unit) {
-  return "--XyZ\r\nContent-Disposition: form-data; name=\"unit\"; filename=\"unit.json\"\r\n"
-         "Content-Type: application/json\r\n\r\n" + unit + "\r\n--XyZ--\r\n";
+// A form of the unit's JSON and, when given, a weather file.
+std::string form(const std::string& unit, const std::string& weather) {
+  std::string body = "--XyZ\r\nContent-Disposition: form-data; name=\"unit\"; filename=\"unit.json\"\r\n"
+                     "Content-Type: application/json\r\n\r\n" + unit + "\r\n";
+  if (!weather.empty()) body += "--XyZ\r\nContent-Disposition: form-data; name=\"weather\"; filename=\"site.epw\"\r\n\r\n" + weather + "\r\n";
+  return body + "--XyZ--\r\n";
 }
 
 class Routes : public ::testing::TestWithParam<json> {};
@@ -55,8 +58,9 @@ TEST_P(Routes, AnswerAsTheToolWould) {
   if (const std::string host = c.value("host", "localhost:8080"); !host.empty()) request.headers.emplace_back("Host", host);
   if (c.contains("authorization")) request.headers.emplace_back("Authorization", c["authorization"]);
   request.body = c.contains("body_file") ? read_bytes(kSource + c["body_file"].get<std::string>()) : expanded(c.value("body", ""));
-  if (c.value("form", false)) {
-    request.body = form(request.body);
+  if (c.value("form", false) || c.contains("weather")) {
+    const std::string weather = c.value("weather", "");
+    request.body = form(request.body, weather.rfind("examples/", 0) == 0 ? read_bytes(kSource + weather) : weather);
     request.headers.emplace_back("Content-Type", "multipart/form-data; boundary=XyZ");
   }
   if (c.contains("content_type")) request.headers.emplace_back("Content-Type", c["content_type"]);

@@ -145,6 +145,26 @@ def test_ip_switch_comparison_and_a_click_on_a_model(page):
     assert shown(page, "KivoutSaVelocity") == fixed["KivoutSaVelocity"]
 
 
+def test_year_at_a_site(page):
+    weather = os.path.join(SOURCE, "examples", "weather", "USA_IL_Chicago-OHare.Intl.AP.725300_TMY3.epw")
+    expected = tool("annual", "examples/si_design_day.json", "--weather", weather, "--format", "json",
+                    "--price-heat", "0.08", "--price-electricity", "0.25")["year"]
+    page.find_element(By.ID, "tab-rating").click()
+    fill(page, example("si_design_day.json"))
+    page.find_element(By.ID, "tab-year").click()
+    page.find_element(By.ID, "weather-file").send_keys(weather)
+    for name, value in (("price-heat", "0.08"), ("price-electricity", "0.25")):
+        page.find_element(By.ID, name).clear()
+        page.find_element(By.ID, name).send_keys(value)
+    page.find_element(By.ID, "year-button").click()
+    figure = lambda key: int(re.sub(r"[^0-9]", "", wait(page, lambda d: d.find_element(
+        By.CSS_SELECTOR, f'#year-output [data-figure="{key}"] .main')).text))
+    assert figure("heating") == round(expected["heating"]["total"])
+    assert figure("saving") == round(expected["saving"]["net"])
+    assert wait(page, lambda d: d.find_element(By.ID, "year-chart")).get_attribute("src").startswith("blob:")
+    assert len(page.find_elements(By.CSS_SELECTOR, "#year-output .year-months tbody tr")) == 12
+
+
 # field, bad value, what the error beside it says (None: the tool's own failure for that input)
 BAD_VALUES = [("KivinputAltitude", "40000", None), ("KivinputOAS_DBT", "3o", '"3o" is not a number'),
               ("KivinputReturnAir", "9,000", "comma")]

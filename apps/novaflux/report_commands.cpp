@@ -24,24 +24,22 @@ struct SheetOptions {
 // The exit status is 2 when the rating (or an hour of the year) failed: the sheet still shows
 // what the run wrote, and the failure.
 std::string render(const SheetOptions& o, bool datasheet) {
-  const nlohmann::json input = read_json_input(o.input);
-  const auto model = requested_model(o.model);
+  SheetRequest request;
+  request.rating = {read_json_input(o.input), requested_model(o.model), parse_conditions(o.conditions)};
+  if (!datasheet) {
+    const RatedRequest rated = rate_request(request.rating);
+    if (rated.failed()) exit_status() = 2;
+    return datasheet_chart_svg(rated);
+  }
   // The weather and the options are checked before anything is rated.
   std::optional<WeatherFile> weather;
-  AnnualOptions annual = o.study->annual_options();
+  request.annual = o.study->annual_options();
   if (!o.study->weather.empty()) weather = read_epw_file(o.study->weather);
-  RatedRequest rated = rate_request({input, model, parse_conditions(o.conditions)});
-  if (rated.failed()) exit_status() = 2;
-  if (!datasheet) return datasheet_chart_svg(rated);
-  if (!weather) return datasheet_html(rated);
-  if (rated.failed()) {
-    std::cerr << "novaflux report: the rating failed; the sheet has no annual section\n";
-    return datasheet_html(rated);
-  }
-  annual.model = model;  // none: the automatic choice at the unit's airflows, the rating's own
-  const AnnualStudy study = run_annual_study(input, *weather, annual);
-  if (study.failed_hours() > 0) exit_status() = 2;
-  return datasheet_html(rated, &study);
+  request.weather = weather ? &*weather : nullptr;
+  const Sheet sheet = make_datasheet(request);
+  if (sheet.year_left_out) std::cerr << "novaflux report: the rating failed; the sheet has no annual section\n";
+  if (sheet.failed) exit_status() = 2;
+  return sheet.html;
 }
 
 void sheet_command(CLI::App& app, const char* name, const char* help, const char* output_help, bool datasheet) {

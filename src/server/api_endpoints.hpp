@@ -35,6 +35,7 @@ HttpResponse select_endpoint(const EndpointCall& call);
 HttpResponse report_endpoint(const EndpointCall& call);
 HttpResponse chart_endpoint(const EndpointCall& call);
 HttpResponse batch_endpoint(const EndpointCall& call);
+HttpResponse annual_endpoint(const EndpointCall& call);
 HttpResponse describe_endpoint(const EndpointCall& call);
 HttpResponse models_endpoint(const EndpointCall& call);
 HttpResponse version_endpoint(const EndpointCall& call);

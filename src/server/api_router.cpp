@@ -26,6 +26,7 @@ constexpr std::array kRoutes{
     Route{"/api/report", "POST", report_endpoint, kFileBodyLimit},
     Route{"/api/chart", "POST", chart_endpoint, kJsonBodyLimit},
     Route{"/api/batch", "POST", batch_endpoint, kFileBodyLimit},
+    Route{"/api/annual", "POST", annual_endpoint, kFileBodyLimit},
     Route{"/api/describe", "GET", describe_endpoint, 0},
     Route{"/api/models", "GET", models_endpoint, 0},
     Route{"/api/version", "GET", version_endpoint, 0},

@@ -1,9 +1,10 @@
-// The year at a site: the unit and an EPW weather file posted as a form to /api/annual; the
-// year's summary JSON shown as tables and the monthly chart (the same request with
-// ?format=svg) as an image.
+// The year at a site: the unit and an EPW weather file posted as a form to /api/annual with the
+// study's options as query parameters; the year's summary, the monthly chart (the same request
+// with ?format=svg) and downloads of the summary and the hourly table.
 import { ApiError, request, query } from "./api.js";
-import { clearErrors, modelChoice, readUnit, showErrors, showFieldError, showFormError } from "./form.js";
-import { download, el, failureBox, jsonView } from "./render.js";
+import { clearErrors, modelChoice, readOptional, readUnit, showErrors, showFieldError, showFormError } from "./form.js";
+import { download, el, failureBox } from "./render.js";
+import { yearSummary } from "./year_summary.js";
 
 const output = document.getElementById("year-output");
 const busy = document.getElementById("year-busy");
@@ -17,25 +18,55 @@ function formOf(unit, weather) {
   return data;
 }
 
-function explain(e) {
-  if (e.status === 404) return `this server has no annual study yet (/api/annual answered 404: ${e.message})`;
-  if (e.status === 413) return `the server refused the upload as too large (413: ${e.message})`;
-  return e.message;
+// The options as the tool's flags name them; blank ones are left to the server's defaults.
+function studyOptions(errors) {
+  const options = { model: modelChoice() };
+  const schedule = document.getElementById("schedule").value.trim();
+  if (schedule) options.schedule = schedule;
+  const setpoint = document.getElementById("supply-setpoint").value.trim();
+  if (setpoint.toLowerCase() === "none") options["supply-setpoint"] = "none";
+  else options["supply-setpoint"] = readOptional("supply-setpoint", errors);
+  const frost = document.getElementById("frost-control").value;
+  if (frost === "preheat") {
+    const to = readOptional("preheat-to", errors);
+    if (to === undefined) errors["preheat-to"] = "give the temperature the outdoor air is preheated to";
+    options["frost-control"] = `preheat:${to}`;
+  } else {
+    options["frost-control"] = frost;
+  }
+  for (const name of ["fan-efficiency", "price-heat", "price-cool", "price-electricity"]) options[name] = readOptional(name, errors);
+  return options;
 }
 
-// The chart beside the summary; its absence is said, not fatal.
 async function chart(unit, weather, parameters) {
   try {
-    const response = await request(`/api/annual${query({ ...parameters, format: "svg" })}`, { method: "POST", body: formOf(unit, weather) });
-    const svg = await response.blob();
+    const response = await request(`/api/annual${query({ ...parameters, format: "svg" })}`, { method: "POST", body: formOf(unit, weather), accept: [422] });
     if (chartUrl) URL.revokeObjectURL(chartUrl);
-    const url = (chartUrl = URL.createObjectURL(new Blob([svg], { type: "image/svg+xml" })));
-    return el("figure", { class: "year-chart" }, el("img", { src: url, alt: "Monthly chart of the year", id: "year-chart" }),
-      el("figcaption", {}, "Month by month over the year"));
+    chartUrl = URL.createObjectURL(new Blob([await response.blob()], { type: "image/svg+xml" }));
+    return el("figure", { class: "year-chart" }, el("img", { src: chartUrl, alt: "Monthly recovered energy against electric energy", id: "year-chart" }));
   } catch (e) {
     if (!(e instanceof ApiError)) throw e;
-    return el("p", { class: "note" }, `No monthly chart: ${explain(e)}`);
+    return null;  // the summary request reports the same failure
   }
+}
+
+// A download button that fetches the same study in another format when clicked.
+function downloadButton(label, unit, weather, parameters, format, type) {
+  const button = el("button", { type: "button" }, label);
+  const base = weather.name.replace(/\.epw$/i, "");
+  button.addEventListener("click", async () => {
+    button.disabled = true;
+    try {
+      const response = await request(`/api/annual${query({ ...parameters, format })}`, { method: "POST", body: formOf(unit, weather), accept: [422] });
+      download(`novaflux_year_${base}.${format === "text" ? "txt" : format}`, type, await response.text());
+    } catch (e) {
+      if (!(e instanceof ApiError)) throw e;
+      showFormError(e.message);
+    } finally {
+      button.disabled = false;
+    }
+  });
+  return button;
 }
 
 export async function runYear() {
@@ -43,12 +74,12 @@ export async function runYear() {
   const { unit, errors } = readUnit();
   const weather = document.getElementById("weather-file").files[0];
   if (!weather) errors.weather = "choose the site's EPW weather file";
+  const parameters = studyOptions(errors);
   if (Object.keys(errors).length) {
     showErrors(errors);
     output.replaceChildren(failureBox("Not run:", "correct the marked fields."));
     return;
   }
-  const parameters = { model: modelChoice() };
   const id = ++latest;
   busy.hidden = false;
   try {
@@ -56,28 +87,28 @@ export async function runYear() {
       request(`/api/annual${query(parameters)}`, { method: "POST", body: formOf(unit, weather), accept: [422] }),
       chart(unit, weather, parameters),
     ]);
-    const text = await answer.text();
+    const json = await answer.json();
     if (id !== latest) return;
-    const json = JSON.parse(text);
-    const failure = json && json.error && json.error.description;
-    const save = el("button", { type: "button" }, "Download JSON");
-    save.addEventListener("click", () => download(`novaflux_year_${weather.name.replace(/\.epw$/i, "")}.json`, "application/json", text));
-    output.replaceChildren(...[
-      failure ? failureBox("The year could not be rated:", failure) : null,
-      el("div", { class: "year-head" }, el("h3", {}, `The year at ${weather.name}`), save),
-      picture,
-      jsonView(json),
-    ].filter(Boolean));
-    if (failure && !showFieldError((/\bKivinput\w+/.exec(failure) || [])[0], failure)) showFormError(failure);
-  } catch (e) {
-    if (id !== latest) return;
-    if (e instanceof SyntaxError) {
-      output.replaceChildren(failureBox("The server's answer is not JSON:", e.message));
+    if (!json.year) {  // the unit itself could not be rated
+      const message = json.error ? json.error.description : "the server's answer has no year";
+      output.replaceChildren(failureBox("The year could not be rated:", message));
+      if (!showFieldError((/\bKivinput\w+/.exec(message) || [])[0], message)) showFormError(message);
       return;
     }
+    output.replaceChildren(...[
+      json.failedHours ? failureBox(`${json.failedHours} hours could not be rated; the first:`, json.firstFailure || "") : null,
+      el("div", { class: "year-head" }, el("h3", {}, `The year at ${json.weather.place} with ${json.unit.model.name}`),
+        el("div", { class: "downloads" },
+          downloadButton("Download JSON", unit, weather, parameters, "json", "application/json"),
+          downloadButton("Hourly table (CSV)", unit, weather, parameters, "csv", "text/csv"))),
+      picture,
+      ...yearSummary(json),
+    ].filter(Boolean));
+  } catch (e) {
+    if (id !== latest) return;
     if (!(e instanceof ApiError)) throw e;
-    if (!showFieldError(e.field, e.message)) showFormError(explain(e));
-    output.replaceChildren(failureBox("The year could not be run:", explain(e)));
+    if (!showFieldError(e.field, e.message)) showFormError(e.message);
+    output.replaceChildren(failureBox("The year could not be run:", e.message));
   } finally {
     if (id === latest) busy.hidden = true;
   }

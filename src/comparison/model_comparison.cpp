@@ -64,9 +64,7 @@ nlohmann::ordered_json comparison_json(const Comparison& c) {
     const ModelRating& m = c.kept_model(i);
     nlohmann::ordered_json ratings = nlohmann::ordered_json::array();
     for (const auto& r : m.ratings) {
-      const nlohmann::json error = r.failure ? nlohmann::json{{"number", r.failure->number},
-                                                              {"description", r.failure->description}}
-                                             : nlohmann::json(nullptr);
+      const nlohmann::json error = error_json(r.failure);
       ratings.push_back({{"airflowPercent", r.airflow_percent}, {"result", result_json(r.result, error)}});
     }
     list.push_back({{"id", static_cast<int32_t>(m.model)}, {"model", model_name(m.model)},

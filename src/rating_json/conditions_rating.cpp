@@ -58,9 +58,7 @@ nlohmann::ordered_json verdict_json(const ConditionsRun& run, const RatingCondit
 nlohmann::ordered_json conditions_json(const ConditionsRun& run, const RatingConditions& conditions) {
   nlohmann::ordered_json ratings = nlohmann::ordered_json::array();
   for (const auto& r : run.ratings) {
-    const nlohmann::json error = r.failure ? nlohmann::json{{"number", r.failure->number},
-                                                            {"description", r.failure->description}}
-                                           : nlohmann::json(nullptr);
+    const nlohmann::json error = error_json(r.failure);
     ratings.push_back({{"airflowPercent", r.airflow_percent}, {"result", result_json(r.result, error)}});
   }
   nlohmann::ordered_json out{{"conditions", conditions.name}, {"ratings", std::move(ratings)}};

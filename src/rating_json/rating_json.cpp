@@ -98,6 +98,11 @@ std::optional<RunFailure> failure_of(const nlohmann::json& error) {
   return RunFailure{error.value("number", 0), error.value("description", std::string())};
 }
 
+nlohmann::json error_json(const std::optional<RunFailure>& f) {
+  if (!f) return nullptr;
+  return {{"number", f->number}, {"description", f->description}};
+}
+
 void apply_json(KivClass& k, const nlohmann::json& input) {
   if (!input.is_object()) throw PropertyInputError("", "the input must be a JSON object of property names to values");
   for (const auto& [name, value] : input.items()) {

@@ -38,8 +38,9 @@ std::string model_name(Modelall model);
 // warning and the frost warning) and "error": null or {"number", "description"}.
 nlohmann::ordered_json result_json(const KivClass& object, const nlohmann::json& error);
 
-// The failure of an "error" value (null: none).
+// The failure of an "error" value (null: none), and the "error" value of a failure.
 std::optional<RunFailure> failure_of(const nlohmann::json& error);
+nlohmann::json error_json(const std::optional<RunFailure>& failure);
 
 // The properties grouped by name, one per line (`rate --format properties`).
 std::string property_listing(const KivClass& object, const nlohmann::json& error);

@@ -32,3 +32,4 @@ void BM_HandleRateRequest(benchmark::State& state) {
 BENCHMARK(BM_HandleRateRequest);
 
 }  // namespace
+BENCHMARK_MAIN();

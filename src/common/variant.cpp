@@ -1,5 +1,6 @@
 #include <string>
 
+#include "common/fp_state.hpp"
 #include "common/numeric.hpp"
 #include "common/run_error.hpp"
 #include "novaflux/kiv_class.hpp"
@@ -14,6 +15,7 @@ const std::string& Variant::text() const noexcept {
 double Variant::to_number() const {
   if (is_empty()) return 0.0;
   if (is_number()) return std::get<1>(value_);
+  const FpStateGuard fp;  // the parse rounds to the nearest double
   double out = 0.0;
   if (!parse_double(std::get<2>(value_), out)) throw_type_mismatch();
   return out;
@@ -21,7 +23,10 @@ double Variant::to_number() const {
 
 std::string Variant::to_text() const {
   if (is_empty()) return {};
-  if (is_number()) return number_text(std::get<1>(value_));
+  if (is_number()) {
+    const FpStateGuard fp;  // the digits come from scaled and rounded values
+    return number_text(std::get<1>(value_));
+  }
   return std::get<2>(value_);
 }
 

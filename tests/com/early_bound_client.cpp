@@ -1,5 +1,5 @@
 // A host that binds early: it calls _KivClass through the vtable of the widl header. Modes:
-//   rate [model]  inputs as name=value lines on stdin; prints every property after the run
+//   states        rates cases in floating-point states that hosts set (stdin, see states())
 //   typelib DLL   the type library embedded in DLL, one line per type and per member
 //   unload DLL    DllCanUnloadNow through the life of an object and a server lock
 //   formula Q     FormulaInterpulation(Q, 100, 125, "110") with its by-reference arguments
@@ -7,10 +7,14 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <initguid.h>
 #include "com/novaflux_idl.h"
@@ -32,17 +36,36 @@ template <> struct Auto<SeriesList> { using type = ::SeriesList; };
 template <> struct Auto<Variant> { using type = VARIANT; };
 
 std::string narrow(const wchar_t* w) { return std::string(w, w + wcslen(w)); }
-std::string show(double v) { char b[40]; std::snprintf(b, sizeof b, "%.17g", v); return b; }
-std::string show(float v) { char b[40]; std::snprintf(b, sizeof b, "%.9g", double(v)); return b; }
+
+// Numbers cross as the hexadecimal digits of their bits ("0x" and 16 or 8 digits): neither side
+// converts a number to or from decimal text, which the floating-point state under test would
+// change.
+template <class T> std::string bits(T v) {
+  std::conditional_t<sizeof(T) == 8, uint64_t, uint32_t> u;
+  std::memcpy(&u, &v, sizeof v);
+  char b[24];
+  std::snprintf(b, sizeof b, sizeof(T) == 8 ? "0x%016llx" : "0x%08llx", static_cast<unsigned long long>(u));
+  return b;
+}
+// Into the destination, not as a return value: a 32-bit double return passes through the x87,
+// whose precision the state under test sets (and QEMU, unlike the processor, applies to loads).
+template <class T> void from_bits(const std::string& t, T& v) {
+  const unsigned long long u = std::stoull(t, nullptr, 16);
+  std::conditional_t<sizeof(T) == 8, uint64_t, uint32_t> n = static_cast<decltype(n)>(u);
+  std::memcpy(&v, &n, sizeof v);
+}
+
+std::string show(double v) { return bits(v); }
+std::string show(float v) { return bits(v); }
 std::string show(int v) { return std::to_string(v); }
 std::string show(const VARIANT& v) { return V_VT(&v) == VT_R8 ? show(V_R8(&v)) : V_VT(&v) == VT_BSTR ? text(V_BSTR(&v)) : ""; }
 
 // Text to and from the automation type of a property of C++ type C.
-template <class C> typename Auto<C>::type parse(const std::string& t) {
-  if constexpr (std::is_same_v<C, bool>) return t == "True" ? VARIANT_TRUE : VARIANT_FALSE;
-  else if constexpr (std::is_same_v<C, Variant>) {
-    VARIANT v; V_VT(&v) = VT_R8; V_R8(&v) = std::stod(t); return v;
-  } else return static_cast<typename Auto<C>::type>(std::stod(t));
+template <class C> void parse(const std::string& t, typename Auto<C>::type& v) {
+  if constexpr (std::is_same_v<C, bool>) v = t == "True" ? VARIANT_TRUE : VARIANT_FALSE;
+  else if constexpr (std::is_same_v<C, Variant>) { V_VT(&v) = VT_R8; from_bits(t, V_R8(&v)); }
+  else if constexpr (std::is_floating_point_v<C>) from_bits(t, v);
+  else v = static_cast<typename Auto<C>::type>(std::stoi(t));
 }
 template <class C> std::string shown(typename Auto<C>::type v) {
   if constexpr (std::is_same_v<C, bool>) return v == VARIANT_TRUE ? "True" : v == VARIANT_FALSE ? "False" : "?";
@@ -55,8 +78,13 @@ struct Row {
   HRESULT (*put)(_KivClass*, const std::string&);
   std::string (*get)(_KivClass*);
 };
-#define NOVAFLUX_ROW(name, ctype, atype, ...)                                                    \
-  {#name, [](_KivClass* o, const std::string& t) { return o->put_##name(parse<ctype>(t)); }, \
+#define NOVAFLUX_ROW(name, ctype, atype, ...)                                               \
+  {#name,                                                                                   \
+   [](_KivClass* o, const std::string& t) {                                                 \
+     Auto<ctype>::type v{};                                                                 \
+     parse<ctype>(t, v);                                                                    \
+     return o->put_##name(v);                                                               \
+   },                                                                                       \
    [](_KivClass* o) { Auto<ctype>::type v{}; o->get_##name(&v); return shown<ctype>(v); }},
 #define NOVAFLUX_EXPLICIT(name) NOVAFLUX_ROW(name, bool, Boolean)
 const Row kRows[] = {NOVAFLUX_DATA_PROPERTIES(NOVAFLUX_ROW) NOVAFLUX_EXPLICIT(KivinputRAUnitDBTWBT)
@@ -91,14 +119,90 @@ std::string get(_KivClass* o, const std::string& name) {
   return "?";
 }
 
-int rate(bool model, const std::string& inputs) {
-  _KivClass* o = create();
-  put_all(o, inputs);
-  VARIANT none;
-  const HRESULT hr = model ? o->CalculateOutputModel(&none) : o->CalculateOutput(&none);
-  for (const Row& r : kRows) std::cout << r.name << "=" << r.get(o) << "\n";
-  std::cout << (FAILED(hr) ? failure(hr) : "error=") << "\n";
-  return o->Release() == 0 ? 0 : 4;
+// The floating-point state as a host sets it: x87 control word and MXCSR, as Set8087CW,
+// _controlfp or a Direct3D device leave them.
+struct FpState {
+  uint16_t x87_control = 0, x87_flags = 0;
+  uint32_t mxcsr = 0;
+  bool operator==(const FpState&) const = default;
+};
+
+FpState fp_state() {
+  FpState s;
+  uint16_t status = 0;
+  __asm__ __volatile__("fnstcw %0" : "=m"(s.x87_control));
+  __asm__ __volatile__("fnstsw %0" : "=m"(status));
+  __asm__ __volatile__("stmxcsr %0" : "=m"(s.mxcsr));
+  s.x87_flags = status & 0xBF;
+  return s;
+}
+
+void set_fp_state(uint16_t x87_control, uint32_t mxcsr) {
+  // Flags still pending would trap as soon as an exception is unmasked.
+  __asm__ __volatile__("fnclex\n\tfldcw %0" : : "m"(x87_control) : "memory");
+  __asm__ __volatile__("ldmxcsr %0" : : "m"(mxcsr) : "memory");
+}
+
+// Input (stdin): "state NAME X87 MXCSR" lines (hexadecimal control words), then cases, each a
+// "case NAME [model]" line followed by name=value lines. Every case is rated in every state
+// (CalculateOutputModel with "model"), each call checked to leave the host's state, flags
+// included, as it found it. Output: "STATE|CASE|name=value" for every property and the error,
+// then "STATE|calls=N changed=M" with the calls that changed the host's state. The lines are
+// written after the process's own state is back.
+int states(const std::string& input) {
+  struct Case { std::string name, inputs; bool model = false; };
+  std::vector<std::pair<std::string, std::pair<uint16_t, uint32_t>>> states;
+  std::vector<Case> cases;
+  std::istringstream in(input);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::string word, name;
+    words >> word;
+    if (word == "state") {
+      std::string x87, mxcsr;
+      words >> name >> x87 >> mxcsr;
+      states.push_back({name, {uint16_t(std::stoul(x87, nullptr, 16)), uint32_t(std::stoul(mxcsr, nullptr, 16))}});
+    } else if (word == "case") {
+      std::string model;
+      words >> name >> model;
+      cases.push_back({name, "", model == "model"});
+    } else if (!cases.empty()) {
+      cases.back().inputs += line + "\n";
+    }
+  }
+  const FpState own = fp_state();
+  std::string out;
+  for (const auto& [state, words] : states) {
+    int calls = 0, changed = 0;
+    set_fp_state(words.first, words.second);
+    const auto call = [&](auto&& f) {
+      const FpState before = fp_state();
+      auto r = f();
+      ++calls;
+      if (!(fp_state() == before)) ++changed;
+      return r;
+    };
+    for (const Case& c : cases) {
+      _KivClass* o = call([] { return create(); });
+      std::string lines = c.inputs;
+      for (size_t start = 0, end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = lines.substr(start, end - start);
+        for (const Row& r : kRows)
+          if (line.rfind(std::string(r.name) + "=", 0) == 0)
+            call([&] { return r.put(o, line.substr(line.find('=') + 1)); });
+      }
+      VARIANT none;
+      const HRESULT hr = call([&] { return c.model ? o->CalculateOutputModel(&none) : o->CalculateOutput(&none); });
+      const std::string prefix = state + "|" + c.name + "|";
+      for (const Row& r : kRows) out += prefix + r.name + "=" + call([&] { return r.get(o); }) + "\n";
+      out += prefix + (FAILED(hr) ? failure(hr) : "error=") + "\n";
+      call([&] { return o->Release(); });
+    }
+    set_fp_state(own.x87_control, own.mxcsr);
+    out += state + "|calls=" + std::to_string(calls) + " changed=" + std::to_string(changed) + "\n";
+  }
+  std::cout << out;
+  return 0;
 }
 
 std::string type_text(ITypeInfo* ti, const TYPEDESC& t) {
@@ -216,9 +320,9 @@ int wmain(int argc, wchar_t** argv) {
   int rc = 2;
   using namespace novaflux::com_test;
   std::string inputs;
-  if (mode == L"rate" || mode == L"apartments")
+  if (mode == L"states" || mode == L"apartments")
     for (std::string line; std::getline(std::cin, line);) inputs += line + "\n";
-  if (mode == L"rate") rc = rate(argc > 2, inputs);
+  if (mode == L"states") rc = states(inputs);
   else if (mode == L"typelib" && argc > 2) rc = typelib(argv[2]);
   else if (mode == L"unload" && argc > 2) rc = unload(argv[2]);
   else if (mode == L"apartments") rc = apartments(inputs);

@@ -20,19 +20,20 @@ struct X87Environment {
 
 void FpStateGuard::enter() noexcept {
   changed_ = true;
+  x87_status_ = x87_status();
   const uint32_t mxcsr = kMxcsrDefault;
   const uint16_t x87 = kX87Default;
   __asm__ __volatile__("ldmxcsr %0" : : "m"(mxcsr) : "memory");
   __asm__ __volatile__("fldcw %0" : : "m"(x87) : "memory");
 }
 
-void FpStateGuard::leave() noexcept {
-  const uint32_t saved_mxcsr = mxcsr_;
-  __asm__ __volatile__("ldmxcsr %0" : : "m"(saved_mxcsr) : "memory");
-  // x87 flags cannot be set one by one: the environment goes back whole, with the host's
-  // control word and flags. A flag raised here and unmasked by the host would otherwise
-  // interrupt the host's next x87 instruction.
-  if (changed_ || ((x87_status() ^ x87_status_) & kX87Flags) != 0) {
+void FpStateGuard::leave_x87() noexcept {
+  if (((x87_status() ^ x87_status_) & kX87Flags) == 0) {
+    __asm__ __volatile__("fldcw %0" : : "m"(x87_control_) : "memory");
+  } else {
+    // x87 flags cannot be set one by one: the environment goes back whole, with the host's
+    // control word and flags. A flag raised here and unmasked by the host would otherwise
+    // interrupt the host's next x87 instruction.
     X87Environment env;
     __asm__ __volatile__("fnstenv %0" : "=m"(env) : : "memory");
     env.control = x87_control_;

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <initguid.h>
@@ -104,13 +105,15 @@ _KivClass* create() {
   return o;
 }
 
+HRESULT put(_KivClass* o, const std::string& assignment) {  // name=value
+  for (const Row& r : kRows)
+    if (assignment.rfind(std::string(r.name) + "=", 0) == 0) return r.put(o, assignment.substr(assignment.find('=') + 1));
+  return E_INVALIDARG;
+}
+
 void put_all(_KivClass* o, const std::string& lines) {
-  size_t start = 0;
-  for (size_t end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1) {
-    const std::string line = lines.substr(start, end - start);
-    for (const Row& r : kRows)
-      if (line.rfind(std::string(r.name) + "=", 0) == 0) r.put(o, line.substr(line.find('=') + 1));
-  }
+  std::istringstream in(lines);
+  for (std::string line; std::getline(in, line);) put(o, line);
 }
 
 std::string get(_KivClass* o, const std::string& name) {
@@ -119,86 +122,56 @@ std::string get(_KivClass* o, const std::string& name) {
   return "?";
 }
 
-// The floating-point state as a host sets it: x87 control word and MXCSR, as Set8087CW,
-// _controlfp or a Direct3D device leave them.
-struct FpState {
-  uint16_t x87_control = 0, x87_flags = 0;
-  uint32_t mxcsr = 0;
-  bool operator==(const FpState&) const = default;
-};
-
+// The floating-point state as a host sets it (Set8087CW, _controlfp, a Direct3D device): x87
+// control word and MXCSR; with the x87 exception flags, what a call must give back.
+using FpState = std::tuple<uint16_t, uint16_t, uint32_t>;
 FpState fp_state() {
-  FpState s;
-  uint16_t status = 0;
-  __asm__ __volatile__("fnstcw %0" : "=m"(s.x87_control));
-  __asm__ __volatile__("fnstsw %0" : "=m"(status));
-  __asm__ __volatile__("stmxcsr %0" : "=m"(s.mxcsr));
-  s.x87_flags = status & 0xBF;
-  return s;
+  uint16_t x87, status;
+  uint32_t mxcsr;
+  __asm__ __volatile__("fnstcw %0\n\tfnstsw %1\n\tstmxcsr %2" : "=m"(x87), "=m"(status), "=m"(mxcsr));
+  return {x87, status & 0xBF, mxcsr};
+}
+void set_fp_state(uint16_t x87, uint32_t mxcsr) {  // flags still pending would trap once unmasked
+  __asm__ __volatile__("fnclex\n\tfldcw %0\n\tldmxcsr %1" : : "m"(x87), "m"(mxcsr) : "memory");
 }
 
-void set_fp_state(uint16_t x87_control, uint32_t mxcsr) {
-  // Flags still pending would trap as soon as an exception is unmasked.
-  __asm__ __volatile__("fnclex\n\tfldcw %0" : : "m"(x87_control) : "memory");
-  __asm__ __volatile__("ldmxcsr %0" : : "m"(mxcsr) : "memory");
-}
-
-// Input (stdin): "state NAME X87 MXCSR" lines (hexadecimal control words), then cases, each a
-// "case NAME [model]" line followed by name=value lines. Every case is rated in every state
-// (CalculateOutputModel with "model"), each call checked to leave the host's state, flags
-// included, as it found it. Output: "STATE|CASE|name=value" for every property and the error,
-// then "STATE|calls=N changed=M" with the calls that changed the host's state. The lines are
-// written after the process's own state is back.
+// Input (stdin), words: "state NAME X87 MXCSR" (hexadecimal), "case NAME auto|model" and
+// "set name=value" for the inputs of the last case. Every case is rated in every state, each
+// call checked to leave the host's state as it found it. Output, once the process's own state
+// is back: "STATE|CASE|name=value" for every property and the error, and "STATE|calls=N
+// changed=M" with the calls that changed the host's state.
 int states(const std::string& input) {
-  struct Case { std::string name, inputs; bool model = false; };
-  std::vector<std::pair<std::string, std::pair<uint16_t, uint32_t>>> states;
-  std::vector<Case> cases;
+  std::vector<std::tuple<std::string, unsigned long, unsigned long>> states;
+  std::vector<std::tuple<std::string, bool, std::vector<std::string>>> cases;
   std::istringstream in(input);
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream words(line);
-    std::string word, name;
-    words >> word;
-    if (word == "state") {
-      std::string x87, mxcsr;
-      words >> name >> x87 >> mxcsr;
-      states.push_back({name, {uint16_t(std::stoul(x87, nullptr, 16)), uint32_t(std::stoul(mxcsr, nullptr, 16))}});
-    } else if (word == "case") {
-      std::string model;
-      words >> name >> model;
-      cases.push_back({name, "", model == "model"});
-    } else if (!cases.empty()) {
-      cases.back().inputs += line + "\n";
-    }
+  for (std::string word, a, b, c; in >> word >> a;) {
+    if (word == "state" && in >> b >> c) states.emplace_back(a, std::stoul(b, nullptr, 16), std::stoul(c, nullptr, 16));
+    else if (word == "case" && in >> b) cases.emplace_back(a, b == "model", std::vector<std::string>{});
+    else if (word == "set" && !cases.empty()) std::get<2>(cases.back()).push_back(a);
   }
   const FpState own = fp_state();
   std::string out;
-  for (const auto& [state, words] : states) {
+  for (const auto& [state, x87, mxcsr] : states) {
     int calls = 0, changed = 0;
-    set_fp_state(words.first, words.second);
+    set_fp_state(uint16_t(x87), uint32_t(mxcsr));
     const auto call = [&](auto&& f) {
       const FpState before = fp_state();
       auto r = f();
+      changed += fp_state() != before;
       ++calls;
-      if (!(fp_state() == before)) ++changed;
       return r;
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, model, inputs] : cases) {
       _KivClass* o = call([] { return create(); });
-      std::string lines = c.inputs;
-      for (size_t start = 0, end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::string line = lines.substr(start, end - start);
-        for (const Row& r : kRows)
-          if (line.rfind(std::string(r.name) + "=", 0) == 0)
-            call([&] { return r.put(o, line.substr(line.find('=') + 1)); });
-      }
+      for (const std::string& assignment : inputs) call([&] { return put(o, assignment); });
       VARIANT none;
-      const HRESULT hr = call([&] { return c.model ? o->CalculateOutputModel(&none) : o->CalculateOutput(&none); });
-      const std::string prefix = state + "|" + c.name + "|";
+      const HRESULT hr = call([&] { return model ? o->CalculateOutputModel(&none) : o->CalculateOutput(&none); });
+      const std::string prefix = state + "|" + name + "|";
       for (const Row& r : kRows) out += prefix + r.name + "=" + call([&] { return r.get(o); }) + "\n";
       out += prefix + (FAILED(hr) ? failure(hr) : "error=") + "\n";
       call([&] { return o->Release(); });
     }
-    set_fp_state(own.x87_control, own.mxcsr);
+    set_fp_state(std::get<0>(own), std::get<2>(own));
     out += state + "|calls=" + std::to_string(calls) + " changed=" + std::to_string(changed) + "\n";
   }
   std::cout << out;

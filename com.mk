@@ -2,11 +2,13 @@
 #   make com        novaflux.dll, psylib32.dll and NOVAFLUX.db in build-com/win64/ and build-com/win32/
 #   make com-kit    the Windows kit $(COM_DIR)/novaflux-<version>-windows.zip: both servers,
 #                   register.cmd, unregister.cmd, a README for hosts and samples (packaging/windows/)
-#   make test-com   registers the 64-bit DLL under Wine in a private prefix and drives it from a
-#                   VBScript host and an early-bound C++ host against the native component; checks
-#                   the 32-bit DLLs statically (this machine runs no 32-bit Windows programs)
+#   make test-com   registers each DLL under Wine in a private prefix, the 64-bit one with Wine's
+#                   64-bit loader and the 32-bit one with the 32-bit Wine, and drives it from a
+#                   VBScript host and an early-bound host of its bitness against the native
+#                   component, the early-bound host in each floating-point state hosts set
+#   make com-deps   the cross compilers and Wine, 32-bit Wine included (adds the i386 architecture)
 COM_DIR ?= build-com
-COM_APT_PACKAGES = wine64 wine libwine-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools \
+COM_APT_PACKAGES = wine64 wine wine32:i386 libwine-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools \
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 dpkg-dev tcl
 # widl finds oaidl.idl among Wine's IDL files and stdole2.tlb in Wine's own DLL folder.
 COM_WIDL_INCLUDE = /usr/include/wine/wine/windows
@@ -15,12 +17,17 @@ COM_ARCHES = win64:x86_64 win32:i686
 
 .PHONY: com com-deps com-kit test-com
 
+# The 32-bit Wine comes from the i386 architecture of the archive, added once; on a kernel that
+# runs no 32-bit programs scripts/i386_programs.sh has QEMU run them.
 com-deps:
-	@missing=""; for p in $(COM_APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	@dpkg --print-foreign-architectures | grep -qx i386 || { echo "adding the i386 architecture"; \
+	  $(SUDO) dpkg --add-architecture i386; }; \
+	missing=""; for p in $(COM_APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
 	  echo "installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+	@$(SUDO) scripts/i386_programs.sh
 
 com: build com-deps
 	scripts/sqlite_amalgamation.sh $(COM_DIR)/sqlite

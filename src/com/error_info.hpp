@@ -7,15 +7,18 @@
 #include <new>
 #include <string>
 
+#include "common/fp_state.hpp"
 #include "common/run_error.hpp"
 
 namespace novaflux::com {
 
 HRESULT report_failure(int number, const std::string& description);
 
-// Runs a call and turns whatever it throws into the failure it reports; S_OK otherwise.
+// Runs a call in the default floating-point state and turns whatever it throws into the failure
+// it reports; S_OK otherwise.
 template <class Body>
 HRESULT guarded(Body&& body) noexcept {
+  const FpStateGuard fp;
   try {
     body();
     return S_OK;

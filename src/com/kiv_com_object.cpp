@@ -87,6 +87,7 @@ HRESULT KivComObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAM
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   ITypeInfo* ti = kiv_type_info();
   if (!ti) return TYPE_E_CANTLOADLIBRARY;
+  const FpStateGuard fp;  // the dispatcher converts the arguments (a text to a Double, ...)
   SetErrorInfo(0, nullptr);
   const HRESULT hr = DispInvoke(static_cast<_KivClass*>(this), ti, id, flags, params, result, exception, bad_argument);
   // The type library's dispatcher reports a failed member as DISP_E_EXCEPTION; make sure the
@@ -109,29 +110,35 @@ HRESULT KivComObject::InterfaceSupportsErrorInfo(REFIID riid) {
 // Explicit properties
 
 HRESULT KivComObject::put_KivinputRAUnitDBTWBT(VARIANT_BOOL value) {
+  const FpStateGuard fp;
   object_.put_KivinputRAUnitDBTWBT(value != 0);
   return S_OK;
 }
 HRESULT KivComObject::get_KivinputRAUnitDBTWBT(VARIANT_BOOL* value) {
   if (!value) return E_POINTER;
+  const FpStateGuard fp;
   *value = Automation<bool>::out(object_.get_KivinputRAUnitDBTWBT());
   return S_OK;
 }
 HRESULT KivComObject::put_KivPurgeWithout(VARIANT_BOOL value) {
+  const FpStateGuard fp;
   object_.put_KivPurgeWithout(value != 0);
   return S_OK;
 }
 HRESULT KivComObject::get_KivPurgeWithout(VARIANT_BOOL* value) {
   if (!value) return E_POINTER;
+  const FpStateGuard fp;
   *value = Automation<bool>::out(object_.get_KivPurgeWithout());
   return S_OK;
 }
 HRESULT KivComObject::put_KivunitSI(VARIANT_BOOL value) {
+  const FpStateGuard fp;
   object_.put_KivunitSI(value != 0);
   return S_OK;
 }
 HRESULT KivComObject::get_KivunitSI(VARIANT_BOOL* value) {
   if (!value) return E_POINTER;
+  const FpStateGuard fp;
   *value = Automation<bool>::out(object_.get_KivunitSI());  // also sets the thread's unit flag
   return S_OK;
 }

@@ -12,19 +12,25 @@
 #include "com/automation_values.hpp"
 #include "com/error_info.hpp"
 #include "com/novaflux_idl.h"
+#include "common/fp_state.hpp"
 #include "novaflux/kiv_class.hpp"
 
+// Every method and property access runs in the default floating-point state and gives the host
+// its own back (common/fp_state.hpp): Invoke for the coercions of a late-bound call, and each
+// vtable member for hosts that bind early.
 namespace novaflux::com {
 
 template <class T>
 HRESULT get_value(const T& member, typename Automation<T>::type* value) {
   if (!value) return E_POINTER;
+  const FpStateGuard fp;
   *value = Automation<T>::out(member);
   return S_OK;
 }
 
 template <class T>
 HRESULT put_value(T& member, typename Automation<T>::type value, const char*) {
+  const FpStateGuard fp;
   member = Automation<T>::in(value);
   return S_OK;
 }

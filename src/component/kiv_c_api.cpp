@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/fp_state.hpp"
 #include "common/run_error.hpp"
 #include "component/interface_table.hpp"
 #include "novaflux/kiv_class.hpp"
@@ -35,10 +36,12 @@ int fail(KivObject* o, int number, std::string text) {
   return number > 0 ? number : kFailed;
 }
 
-// Runs a body and turns whatever it throws into a status code and a kept message.
+// Runs a body in the default floating-point state (the host's comes back on return) and turns
+// whatever it throws into a status code and a kept message.
 template <class Body>
 int guarded(KivObject* o, Body&& body) {
   if (!o) return fail(nullptr, kFailed, "null object");
+  const novaflux::FpStateGuard fp;
   try {
     body();
     o->last_error.clear();

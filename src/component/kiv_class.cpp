@@ -1,5 +1,6 @@
 #include "novaflux/kiv_class.hpp"
 
+#include "common/fp_state.hpp"
 #include "common/module_state.hpp"
 #include "component/object_state.hpp"
 #include "component/run_steps.hpp"
@@ -28,27 +29,45 @@ bool KivClass::get_KivunitSI() const noexcept {
   return state_->UnitSI;
 }
 
+// The methods compute in the default floating-point state, whatever the host's (fp_state.hpp);
+// the properties are plain members.
+
 Variant KivClass::CalculateOutput() {
+  const FpStateGuard fp;
   detail::CalculateOutput(*this);
   return {};
 }
 
 Variant KivClass::CalculateOutputModel() {
+  const FpStateGuard fp;
   detail::CalculateOutputModel(*this);
   return {};
 }
 
 double KivClass::PdropOtherCalculate(const Variant& Vs11, const Variant& Vr11,
                                      double FaceAreaNet11) {
+  const FpStateGuard fp;
   return detail::PdropOtherCalculate(*this, Vs11, Vr11, FaceAreaNet11);
 }
 
-void KivClass::EffectivenessCalculateold() { detail::EffectivenessCalculate(*this, false); }
-void KivClass::EffectivenessCalculate() { detail::EffectivenessCalculate(*this, true); }
-void KivClass::EATRValue() { detail::EATRValue(*this); }
+void KivClass::EffectivenessCalculateold() {
+  const FpStateGuard fp;
+  detail::EffectivenessCalculate(*this, false);
+}
+
+void KivClass::EffectivenessCalculate() {
+  const FpStateGuard fp;
+  detail::EffectivenessCalculate(*this, true);
+}
+
+void KivClass::EATRValue() {
+  const FpStateGuard fp;
+  detail::EATRValue(*this);
+}
 
 double KivClass::FormulaInterpulation(std::string& StrSearchK, Variant& X1, Variant& X2,
                                       std::string& mainValue) {
+  const FpStateGuard fp;
   return detail::FormulaInterpulation(*this, StrSearchK, X1, X2, mainValue);
 }
 

@@ -1,6 +1,8 @@
-// Standard rating conditions and the copying and scaling of a rating's inputs.
+// Standard rating conditions and the copying and scaling of a rating's inputs. The functions
+// compute in the default floating-point state (common/fp_state.hpp), whatever the caller's.
 #include <algorithm>
 
+#include "common/fp_state.hpp"
 #include "common/numeric.hpp"
 #include "component/interface_table.hpp"
 #include "novaflux/selection.hpp"
@@ -27,6 +29,7 @@ std::optional<EcodesignVerdict> ecodesign_verdict(const KivClass& k, const Ratin
 }
 
 void copy_inputs(const KivClass& from, KivClass& to) {
+  const FpStateGuard fp;
   for (const auto& p : detail::properties()) {
     if (p.role == detail::Role::Out) continue;
     if (p.type == detail::PropType::Variant) {
@@ -43,6 +46,7 @@ void copy_inputs(const KivClass& from, KivClass& to) {
 }
 
 void apply_rating_conditions(KivClass& k, const RatingConditions& c) {
+  const FpStateGuard fp;
   const bool si = k.get_KivunitSI();
   const auto t = [si](double fahrenheit) { return si ? (fahrenheit - 32.0) / 1.8 : fahrenheit; };
   k.KivinputOAUnitDBTWBT = true;
@@ -65,6 +69,8 @@ void apply_rating_conditions(KivClass& k, const RatingConditions& c) {
 }
 
 void scale_airflows(KivClass& k, double percent) {
+  const FpStateGuard fp;
+  fp.fence(percent);
   const double f = percent / 100.0;
   k.KivinputSupplyAir *= f;
   k.KivinputReturnAir *= f;
@@ -75,11 +81,15 @@ void scale_airflows(KivClass& k, double percent) {
 }
 
 double largest_pressure_drop_pa(const KivClass& k) {
+  const FpStateGuard fp;
   const double factor = k.get_KivunitSI() ? 1.0 : 253.95;
-  return std::max(k.KivoutSaPDrop, k.KivoutRaPDrop) * factor;
+  double pa = std::max(k.KivoutSaPDrop, k.KivoutRaPDrop) * factor;
+  fp.fence(pa);
+  return pa;
 }
 
 bool meets(const ModelRating& m, const SelectionFilter& filter) {
+  const FpStateGuard fp;
   if (m.ratings.empty() || m.ratings.front().failure) return false;
   const KivClass& k = m.ratings.front().result;
   if (k.KivOutNOVAFLUXModel.to_text() == " Model Out of Range") return false;  // no figures

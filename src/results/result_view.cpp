@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/fp_state.hpp"
 #include "common/numeric.hpp"
 #include "component/interface_table.hpp"
 
@@ -181,6 +182,7 @@ ViewTable energy(const KivClass& k) {
 }  // namespace
 
 ResultView result_view(const KivClass& k, const std::optional<RunFailure>& failure) {
+  const FpStateGuard fp;  // the figures are rounded for display
   ResultView view;
   view.si = k.get_KivunitSI();
   view.model = value_text(k, "KivOutNOVAFLUXModel");

@@ -2,6 +2,7 @@
 // the winter exhaust air, which the component does not make.
 #include <string>
 
+#include "common/fp_state.hpp"
 #include "common/numeric.hpp"
 #include "novaflux/moist_air.hpp"
 #include "novaflux/result_view.hpp"
@@ -34,14 +35,20 @@ std::string temperature_text(double t, bool si) {
   return number_text(vb_round(t, 1)) + (si ? " °C" : " °F");
 }
 
-}  // namespace
-
-bool frost_risk(double dry_bulb, double rh_percent, double humidity_ratio, bool si, double altitude_m) {
+bool frost_risk_at(double dry_bulb, double rh_percent, double humidity_ratio, bool si, double altitude_m) {
   const double freezing = si ? 0.0 : 32.0;
   if (!(dry_bulb <= freezing)) return false;
   // 99.9 % is where the component holds a saturated state.
   if (rh_percent >= 99.9) return true;
   return humidity_ratio > moist_air::saturation_humidity_ratio(dry_bulb, si, altitude_m);
+}
+
+}  // namespace
+
+// The public functions compute in the default floating-point state (common/fp_state.hpp).
+
+bool frost_risk(double dry_bulb, double rh_percent, double humidity_ratio, bool si, double altitude_m) {
+  return in_default_state(frost_risk_at, dry_bulb, rh_percent, humidity_ratio, si, altitude_m);
 }
 
 bool frost_risk(const KivClass& k) {
@@ -50,6 +57,7 @@ bool frost_risk(const KivClass& k) {
 
 std::optional<ResultWarning> frost_warning(const KivClass& k) {
   if (!frost_risk(k)) return std::nullopt;
+  const FpStateGuard fp;
   const bool si = k.get_KivunitSI();
   const double frost_point = moist_air::saturation_temperature(k.KivoutEaW_AbsHum, si, k.KivinputAltitude);
   ResultWarning w;

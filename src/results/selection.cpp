@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "catalogue/catalogue.hpp"
+#include "common/fp_state.hpp"
 #include "common/module_state.hpp"
 #include "common/run_error.hpp"
 #include "component/run_steps.hpp"
@@ -61,6 +62,7 @@ FitRange fit_range(const KivClass& inputs, double percent) {
 
 std::vector<ShareRating> rate_at_airflows(const KivClass& inputs, const std::vector<double>& percents,
                                           std::optional<Modelall> model) {
+  const FpStateGuard fp;
   std::vector<ShareRating> out;
   for (double p : percents) {
     out.push_back(rate_share(inputs, p, model));
@@ -72,6 +74,7 @@ std::vector<ShareRating> rate_at_airflows(const KivClass& inputs, const std::vec
 }
 
 Selection rate_fitting_models(const KivClass& inputs, const std::vector<double>& percents) {
+  const FpStateGuard fp;
   Selection selection;
   const std::vector<double> shares = percents.empty() ? std::vector<double>{100.0} : percents;
   {

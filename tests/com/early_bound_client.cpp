@@ -1,5 +1,5 @@
 // A host that binds early: it calls _KivClass through the vtable of the widl header. Modes:
-//   rate [model]  inputs as name=value lines on stdin; prints every property after the run
+//   states        rates cases in floating-point states that hosts set (stdin, see states())
 //   typelib DLL   the type library embedded in DLL, one line per type and per member
 //   unload DLL    DllCanUnloadNow through the life of an object and a server lock
 //   formula Q     FormulaInterpulation(Q, 100, 125, "110") with its by-reference arguments
@@ -7,10 +7,15 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 #include <initguid.h>
 #include "com/novaflux_idl.h"
@@ -32,17 +37,36 @@ template <> struct Auto<SeriesList> { using type = ::SeriesList; };
 template <> struct Auto<Variant> { using type = VARIANT; };
 
 std::string narrow(const wchar_t* w) { return std::string(w, w + wcslen(w)); }
-std::string show(double v) { char b[40]; std::snprintf(b, sizeof b, "%.17g", v); return b; }
-std::string show(float v) { char b[40]; std::snprintf(b, sizeof b, "%.9g", double(v)); return b; }
+
+// Numbers cross as the hexadecimal digits of their bits ("0x" and 16 or 8 digits): neither side
+// converts a number to or from decimal text, which the floating-point state under test would
+// change.
+template <class T> std::string bits(T v) {
+  std::conditional_t<sizeof(T) == 8, uint64_t, uint32_t> u;
+  std::memcpy(&u, &v, sizeof v);
+  char b[24];
+  std::snprintf(b, sizeof b, sizeof(T) == 8 ? "0x%016llx" : "0x%08llx", static_cast<unsigned long long>(u));
+  return b;
+}
+// Into the destination, not as a return value: a 32-bit double return passes through the x87,
+// whose precision the state under test sets (and QEMU, unlike the processor, applies to loads).
+template <class T> void from_bits(const std::string& t, T& v) {
+  const unsigned long long u = std::stoull(t, nullptr, 16);
+  std::conditional_t<sizeof(T) == 8, uint64_t, uint32_t> n = static_cast<decltype(n)>(u);
+  std::memcpy(&v, &n, sizeof v);
+}
+
+std::string show(double v) { return bits(v); }
+std::string show(float v) { return bits(v); }
 std::string show(int v) { return std::to_string(v); }
 std::string show(const VARIANT& v) { return V_VT(&v) == VT_R8 ? show(V_R8(&v)) : V_VT(&v) == VT_BSTR ? text(V_BSTR(&v)) : ""; }
 
 // Text to and from the automation type of a property of C++ type C.
-template <class C> typename Auto<C>::type parse(const std::string& t) {
-  if constexpr (std::is_same_v<C, bool>) return t == "True" ? VARIANT_TRUE : VARIANT_FALSE;
-  else if constexpr (std::is_same_v<C, Variant>) {
-    VARIANT v; V_VT(&v) = VT_R8; V_R8(&v) = std::stod(t); return v;
-  } else return static_cast<typename Auto<C>::type>(std::stod(t));
+template <class C> void parse(const std::string& t, typename Auto<C>::type& v) {
+  if constexpr (std::is_same_v<C, bool>) v = t == "True" ? VARIANT_TRUE : VARIANT_FALSE;
+  else if constexpr (std::is_same_v<C, Variant>) { V_VT(&v) = VT_R8; from_bits(t, V_R8(&v)); }
+  else if constexpr (std::is_floating_point_v<C>) from_bits(t, v);
+  else v = static_cast<typename Auto<C>::type>(std::stoi(t));
 }
 template <class C> std::string shown(typename Auto<C>::type v) {
   if constexpr (std::is_same_v<C, bool>) return v == VARIANT_TRUE ? "True" : v == VARIANT_FALSE ? "False" : "?";
@@ -55,8 +79,13 @@ struct Row {
   HRESULT (*put)(_KivClass*, const std::string&);
   std::string (*get)(_KivClass*);
 };
-#define NOVAFLUX_ROW(name, ctype, atype, ...)                                                    \
-  {#name, [](_KivClass* o, const std::string& t) { return o->put_##name(parse<ctype>(t)); }, \
+#define NOVAFLUX_ROW(name, ctype, atype, ...)                                               \
+  {#name,                                                                                   \
+   [](_KivClass* o, const std::string& t) {                                                 \
+     Auto<ctype>::type v{};                                                                 \
+     parse<ctype>(t, v);                                                                    \
+     return o->put_##name(v);                                                               \
+   },                                                                                       \
    [](_KivClass* o) { Auto<ctype>::type v{}; o->get_##name(&v); return shown<ctype>(v); }},
 #define NOVAFLUX_EXPLICIT(name) NOVAFLUX_ROW(name, bool, Boolean)
 const Row kRows[] = {NOVAFLUX_DATA_PROPERTIES(NOVAFLUX_ROW) NOVAFLUX_EXPLICIT(KivinputRAUnitDBTWBT)
@@ -76,13 +105,15 @@ _KivClass* create() {
   return o;
 }
 
+HRESULT put(_KivClass* o, const std::string& assignment) {  // name=value
+  for (const Row& r : kRows)
+    if (assignment.rfind(std::string(r.name) + "=", 0) == 0) return r.put(o, assignment.substr(assignment.find('=') + 1));
+  return E_INVALIDARG;
+}
+
 void put_all(_KivClass* o, const std::string& lines) {
-  size_t start = 0;
-  for (size_t end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1) {
-    const std::string line = lines.substr(start, end - start);
-    for (const Row& r : kRows)
-      if (line.rfind(std::string(r.name) + "=", 0) == 0) r.put(o, line.substr(line.find('=') + 1));
-  }
+  std::istringstream in(lines);
+  for (std::string line; std::getline(in, line);) put(o, line);
 }
 
 std::string get(_KivClass* o, const std::string& name) {
@@ -91,14 +122,60 @@ std::string get(_KivClass* o, const std::string& name) {
   return "?";
 }
 
-int rate(bool model, const std::string& inputs) {
-  _KivClass* o = create();
-  put_all(o, inputs);
-  VARIANT none;
-  const HRESULT hr = model ? o->CalculateOutputModel(&none) : o->CalculateOutput(&none);
-  for (const Row& r : kRows) std::cout << r.name << "=" << r.get(o) << "\n";
-  std::cout << (FAILED(hr) ? failure(hr) : "error=") << "\n";
-  return o->Release() == 0 ? 0 : 4;
+// The floating-point state as a host sets it (Set8087CW, _controlfp, a Direct3D device): x87
+// control word and MXCSR; with the x87 exception flags, what a call must give back.
+using FpState = std::tuple<uint16_t, uint16_t, uint32_t>;
+FpState fp_state() {
+  uint16_t x87, status;
+  uint32_t mxcsr;
+  __asm__ __volatile__("fnstcw %0\n\tfnstsw %1\n\tstmxcsr %2" : "=m"(x87), "=m"(status), "=m"(mxcsr));
+  return {x87, status & 0xBF, mxcsr};
+}
+void set_fp_state(uint16_t x87, uint32_t mxcsr) {  // flags still pending would trap once unmasked
+  __asm__ __volatile__("fnclex\n\tfldcw %0\n\tldmxcsr %1" : : "m"(x87), "m"(mxcsr) : "memory");
+}
+
+// Input (stdin), words: "state NAME X87 MXCSR" (hexadecimal), "case NAME auto|model" and
+// "set name=value" for the inputs of the last case. Every case is rated in every state, each
+// call checked to leave the host's state as it found it. Output, once the process's own state
+// is back: "STATE|CASE|name=value" for every property and the error, and "STATE|calls=N
+// changed=M" with the calls that changed the host's state.
+int states(const std::string& input) {
+  std::vector<std::tuple<std::string, unsigned long, unsigned long>> states;
+  std::vector<std::tuple<std::string, bool, std::vector<std::string>>> cases;
+  std::istringstream in(input);
+  for (std::string word, a, b, c; in >> word >> a;) {
+    if (word == "state" && in >> b >> c) states.emplace_back(a, std::stoul(b, nullptr, 16), std::stoul(c, nullptr, 16));
+    else if (word == "case" && in >> b) cases.emplace_back(a, b == "model", std::vector<std::string>{});
+    else if (word == "set" && !cases.empty()) std::get<2>(cases.back()).push_back(a);
+  }
+  const FpState own = fp_state();
+  std::string out;
+  for (const auto& [state, x87, mxcsr] : states) {
+    int calls = 0, changed = 0;
+    set_fp_state(uint16_t(x87), uint32_t(mxcsr));
+    const auto call = [&](auto&& f) {
+      const FpState before = fp_state();
+      auto r = f();
+      changed += fp_state() != before;
+      ++calls;
+      return r;
+    };
+    for (const auto& [name, model, inputs] : cases) {
+      _KivClass* o = call([] { return create(); });
+      for (const std::string& assignment : inputs) call([&] { return put(o, assignment); });
+      VARIANT none;
+      const HRESULT hr = call([&] { return model ? o->CalculateOutputModel(&none) : o->CalculateOutput(&none); });
+      const std::string prefix = state + "|" + name + "|";
+      for (const Row& r : kRows) out += prefix + r.name + "=" + call([&] { return r.get(o); }) + "\n";
+      out += prefix + (FAILED(hr) ? failure(hr) : "error=") + "\n";
+      call([&] { return o->Release(); });
+    }
+    set_fp_state(std::get<0>(own), std::get<2>(own));
+    out += state + "|calls=" + std::to_string(calls) + " changed=" + std::to_string(changed) + "\n";
+  }
+  std::cout << out;
+  return 0;
 }
 
 std::string type_text(ITypeInfo* ti, const TYPEDESC& t) {
@@ -216,9 +293,9 @@ int wmain(int argc, wchar_t** argv) {
   int rc = 2;
   using namespace novaflux::com_test;
   std::string inputs;
-  if (mode == L"rate" || mode == L"apartments")
+  if (mode == L"states" || mode == L"apartments")
     for (std::string line; std::getline(std::cin, line);) inputs += line + "\n";
-  if (mode == L"rate") rc = rate(argc > 2, inputs);
+  if (mode == L"states") rc = states(inputs);
   else if (mode == L"typelib" && argc > 2) rc = typelib(argv[2]);
   else if (mode == L"unload" && argc > 2) rc = unload(argv[2]);
   else if (mode == L"apartments") rc = apartments(inputs);

@@ -4,10 +4,14 @@
 // Caller units: IP degF, grains of moisture per lb of dry air (7000 grains = 1 lb), Btu/lb,
 // lb/ft3; SI degC, g/kg, kJ/kg, kg/m3; the altitude in metres for both; relative humidity
 // results in percent, relative humidity arguments as a fraction.
+//
+// Hosts call these entries directly, so each computes in the default floating-point state and
+// gives the caller its own back (common/fp_state.hpp, compiled into this library too).
 #include <atomic>
 #include <cmath>
 #include <cstdint>
 
+#include "common/fp_state.hpp"
 #include "moist_air.hpp"
 #include "novaflux/psylib.h"
 #include "wet_bulb.hpp"
@@ -112,25 +116,41 @@ using novaflux::psylib::Si;
 namespace p = novaflux::psylib;
 
 // IP family: degF, grains/lb, Btu/lb, lb/ft3.
-extern "C" PSYLIB_API float PSYLIB_CALL LCWETBULB(float t, float w, short alt) { return p::wet_bulb_entry<Ip>(t, w, alt); }
-extern "C" PSYLIB_API float PSYLIB_CALL LCRH(float t, float w, short alt) { return p::relative_humidity_entry<Ip>(t, w, alt); }
-extern "C" PSYLIB_API float PSYLIB_CALL LCENTHALPY(float t, float w) { return p::enthalpy_entry<Ip>(t, w); }
-extern "C" PSYLIB_API float PSYLIB_CALL LCDENSITY(float t, float w, short alt) { return p::density_entry<Ip>(t, w, alt); }
+extern "C" PSYLIB_API float PSYLIB_CALL LCWETBULB(float t, float w, short alt) {
+  return novaflux::in_default_state(p::wet_bulb_entry<Ip>, t, w, alt);
+}
+extern "C" PSYLIB_API float PSYLIB_CALL LCRH(float t, float w, short alt) {
+  return novaflux::in_default_state(p::relative_humidity_entry<Ip>, t, w, alt);
+}
+extern "C" PSYLIB_API float PSYLIB_CALL LCENTHALPY(float t, float w) {
+  return novaflux::in_default_state(p::enthalpy_entry<Ip>, t, w);
+}
+extern "C" PSYLIB_API float PSYLIB_CALL LCDENSITY(float t, float w, short alt) {
+  return novaflux::in_default_state(p::density_entry<Ip>, t, w, alt);
+}
 extern "C" PSYLIB_API float PSYLIB_CALL LCRHTOGR(float t, float rh_fraction, short alt) {
-  return p::humidity_from_relative_humidity_entry<Ip>(t, rh_fraction, alt);
+  return novaflux::in_default_state(p::humidity_from_relative_humidity_entry<Ip>, t, rh_fraction, alt);
 }
 extern "C" PSYLIB_API float PSYLIB_CALL LCWBTOGR(float t, float wet_bulb, short alt) {
-  return p::humidity_from_wet_bulb_entry<Ip>(t, wet_bulb, alt);
+  return novaflux::in_default_state(p::humidity_from_wet_bulb_entry<Ip>, t, wet_bulb, alt);
 }
 
 // SI family: degC, g/kg, kJ/kg, kg/m3.
-extern "C" PSYLIB_API float PSYLIB_CALL LCSI_WETBULB(float t, float w, short alt) { return p::wet_bulb_entry<Si>(t, w, alt); }
-extern "C" PSYLIB_API float PSYLIB_CALL LCSI_RH(float t, float w, short alt) { return p::relative_humidity_entry<Si>(t, w, alt); }
-extern "C" PSYLIB_API float PSYLIB_CALL LCSI_ENTHALPY(float t, float w) { return p::enthalpy_entry<Si>(t, w); }
-extern "C" PSYLIB_API float PSYLIB_CALL LCSI_DENSITY(float t, float w, short alt) { return p::density_entry<Si>(t, w, alt); }
+extern "C" PSYLIB_API float PSYLIB_CALL LCSI_WETBULB(float t, float w, short alt) {
+  return novaflux::in_default_state(p::wet_bulb_entry<Si>, t, w, alt);
+}
+extern "C" PSYLIB_API float PSYLIB_CALL LCSI_RH(float t, float w, short alt) {
+  return novaflux::in_default_state(p::relative_humidity_entry<Si>, t, w, alt);
+}
+extern "C" PSYLIB_API float PSYLIB_CALL LCSI_ENTHALPY(float t, float w) {
+  return novaflux::in_default_state(p::enthalpy_entry<Si>, t, w);
+}
+extern "C" PSYLIB_API float PSYLIB_CALL LCSI_DENSITY(float t, float w, short alt) {
+  return novaflux::in_default_state(p::density_entry<Si>, t, w, alt);
+}
 extern "C" PSYLIB_API float PSYLIB_CALL LCSI_RHTOGRAMS(float t, float rh_fraction, short alt) {
-  return p::humidity_from_relative_humidity_entry<Si>(t, rh_fraction, alt);
+  return novaflux::in_default_state(p::humidity_from_relative_humidity_entry<Si>, t, rh_fraction, alt);
 }
 extern "C" PSYLIB_API float PSYLIB_CALL LCSI_WBTOGR(float t, float wet_bulb, short alt) {
-  return p::humidity_from_wet_bulb_entry<Si>(t, wet_bulb, alt);
+  return novaflux::in_default_state(p::humidity_from_wet_bulb_entry<Si>, t, wet_bulb, alt);
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "commands.hpp"
+#include "common/run_error.hpp"
 #include "datasheet/datasheet.hpp"
 #include "files.hpp"
 #include "study_flags.hpp"
@@ -57,6 +58,10 @@ void sheet_command(CLI::App& app, const char* name, const char* help, const char
   cmd->callback([o, name = std::string(name), datasheet] {
     try {
       write_output(o->output, render(*o, datasheet));
+    } catch (const RunError& e) {
+      // The year at the site could not rate the unit (as `annual` says it).
+      std::cerr << "novaflux " << name << ": the unit cannot be rated: " << e.what() << " (" << e.code() << ")\n";
+      exit_status() = 2;
     } catch (const std::exception& e) {
       std::cerr << "novaflux " << name << ": " << e.what() << "\n";
       exit_status() = 1;

@@ -1,7 +1,8 @@
 #include "server/api_endpoints.hpp"
 
 #include <algorithm>
-#include <sstream>
+#include <istream>
+#include <streambuf>
 
 #include "batch/batch_runner.hpp"
 #include "component/interface_table.hpp"
@@ -14,6 +15,15 @@ namespace novaflux::server {
 
 namespace {
 
+// Reads a request's body where it lies: a CSV upload may be tens of megabytes.
+class TextReader : public std::streambuf {
+public:
+  explicit TextReader(const std::string& text) {
+    char* begin = const_cast<char*>(text.data());  // only ever read: no put area is set
+    setg(begin, begin, begin + text.size());
+  }
+};
+
 RatingRequest rating_request(const EndpointCall& call) {
   only_parameters(call, {"model", "conditions"});
   return {unit_json(call, form_parts(call)), model_parameter(call), conditions_parameter(call)};
@@ -21,7 +31,7 @@ RatingRequest rating_request(const EndpointCall& call) {
 
 }  // namespace
 
-HttpResponse json_response(int status, const std::string& text) { return text_response(status, "application/json", text); }
+HttpResponse json_response(int status, std::string text) { return text_response(status, "application/json", std::move(text)); }
 
 HttpResponse rate_endpoint(const EndpointCall& call) {
   const RatedRequest rated = rate_request(rating_request(call));
@@ -41,7 +51,8 @@ HttpResponse batch_endpoint(const EndpointCall& call) {
   options.threads = threads ? static_cast<unsigned>(std::clamp(*threads, 1.0, double(call.batch_threads))) : 1;
   {
     // Every row is checked before the first is rated: once rows stream, the status is sent.
-    std::istringstream in(call.request.body);
+    TextReader buffer(call.request.body);
+    std::istream in(&buffer);
     try {
       check_batch_input(in, "the request body");
     } catch (const std::runtime_error& e) {
@@ -51,7 +62,8 @@ HttpResponse batch_endpoint(const EndpointCall& call) {
   HttpResponse r = text_response(200, "text/csv; charset=utf-8", "");
   const std::string* body = &call.request.body;  // the transport keeps the request while it streams
   r.stream = [body, options](const BodyWriter& write) {
-    std::istringstream in(*body);
+    TextReader buffer(*body);
+    std::istream in(&buffer);
     run_batch(in, "the request body", write, options);
   };
   return r;

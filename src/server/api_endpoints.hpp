@@ -42,6 +42,6 @@ HttpResponse version_endpoint(const EndpointCall& call);
 HttpResponse health_endpoint(const EndpointCall& call);
 
 // A JSON answer: the document as the tool prints it (two-space indent, a final line break).
-HttpResponse json_response(int status, const std::string& text);
+HttpResponse json_response(int status, std::string text);
 
 }  // namespace novaflux::server

@@ -46,7 +46,7 @@ std::string_view path_of(std::string_view target) { return target.substr(0, targ
 HttpResponse error_with_field(int status, int number, const std::string& description, const std::string& field) {
   nlohmann::ordered_json body{{"error", {{"number", number}, {"description", description}}}};
   if (!field.empty()) body["field"] = field;
-  return json_response(status, body.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+  return json_response(status, json_text(body));
 }
 
 // The loopback interface by name or address, with or without a port: "localhost:8080",
@@ -144,8 +144,12 @@ HttpResponse handle_request(const HttpRequest& request, const AccessPolicy& poli
   } catch (const std::invalid_argument& e) {
     return with_common_headers(error_with_field(400, static_cast<int>(ErrorNumber::BadInput), e.what(), ""));
   } catch (const RunError& e) {
-    // A failure outside a rating (the catalogue cannot be opened for the model list).
-    return with_common_headers(error_with_field(500, e.code(), e.what(), ""));
+    // The catalogue or the moist-air library cannot answer: the server's fault. Any other run
+    // error is the request's unit failing a rating outside the rating verbs (the model of a year
+    // at a site), which those verbs answer with 422.
+    if (e.number() == ErrorNumber::Catalogue || e.number() == ErrorNumber::Psychrometrics)
+      return with_common_headers(error_with_field(500, e.code(), e.what(), ""));
+    return with_common_headers(error_with_field(422, e.code(), std::string("the unit cannot be rated: ") + e.what(), ""));
   } catch (const std::exception& e) {
     return with_common_headers(error_response(500, std::string("the server failed: ") + e.what()));
   }

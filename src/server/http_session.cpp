@@ -59,8 +59,8 @@ void Session::read_header() {
   stream_.expires_never();
   read_timed_out_ = false;
   read_deadline_.expires_after(context_.options.read_timeout);
-  read_deadline_.async_wait([self = shared_from_this()](beast::error_code ec) {
-    if (ec) return;  // cancelled: the request arrived, or the session ended
+  read_deadline_.async_wait([self = shared_from_this(), id = ++read_deadline_id_](beast::error_code ec) {
+    if (ec || id != self->read_deadline_id_) return;  // cancelled: the request arrived, or the session ended
     self->read_timed_out_ = true;
     beast::error_code ignored;
     self->stream_.socket().cancel(ignored);
@@ -72,7 +72,7 @@ void Session::read_header() {
 void Session::on_header(beast::error_code ec) {
   waiting_for_request_ = false;
   if (ec) {
-    read_deadline_.cancel();
+    stop_read_deadline();
     return on_read_failure(ec);
   }
   const auto& header = parser_->get();
@@ -80,7 +80,7 @@ void Session::on_header(beast::error_code ec) {
   const auto target = header.target();
   const size_t limit = body_limit(std::string_view(method.data(), method.size()), std::string_view(target.data(), target.size()));
   if (parser_->content_length() && *parser_->content_length() > limit) {
-    read_deadline_.cancel();
+    stop_read_deadline();
     return respond(error_response(413, "the body is larger than this endpoint takes (" + std::to_string(limit) + " bytes)"),
                    false);
   }
@@ -101,7 +101,7 @@ void Session::read_body() {
 }
 
 void Session::on_body(beast::error_code ec) {
-  read_deadline_.cancel();
+  stop_read_deadline();
   if (ec) return on_read_failure(ec);
   answer();
 }
@@ -151,6 +151,7 @@ void Session::respond(HttpResponse r, bool keep_alive) {
 
 void Session::on_written(bool keep_alive, beast::error_code ec) {
   response_.reset();
+  request_ = HttpRequest{};  // a large upload is not held while the connection waits
   if (ec || !keep_alive) return close();
   read_header();
 }
@@ -242,6 +243,11 @@ void Session::pump() {
   });
 }
 
+void Session::stop_read_deadline() {
+  ++read_deadline_id_;
+  read_deadline_.cancel();
+}
+
 void Session::close() {
   if (queue_) {
     {
@@ -250,7 +256,7 @@ void Session::close() {
     }
     queue_->space.notify_all();
   }
-  read_deadline_.cancel();
+  stop_read_deadline();
   beast::error_code ignored;
   stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
   stream_.socket().close(ignored);

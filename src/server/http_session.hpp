@@ -78,6 +78,7 @@ private:
   void on_written(bool keep_alive, beast::error_code ec);
   void start_stream(HttpResponse response, bool keep_alive);
   void pump();
+  void stop_read_deadline();
   void close();
 
   beast::tcp_stream stream_;
@@ -88,6 +89,9 @@ private:
   // The deadline of a whole request. Its own timer rather than the stream's, whose expiry
   // closes the socket: a client that is too slow still gets its 408.
   net::steady_timer read_deadline_;
+  // Which deadline is current: a wait that had already expired when it was cancelled still runs
+  // its handler, which must then leave the answer or the next request alone.
+  unsigned read_deadline_id_ = 0;
   bool read_timed_out_ = false;
   HttpRequest request_;
   std::optional<http::response<http::string_body>> response_;

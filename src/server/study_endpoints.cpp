@@ -4,7 +4,6 @@
 // tool's flags.
 #include <sstream>
 
-#include "common/run_error.hpp"
 #include "comparison/model_comparison.hpp"
 #include "datasheet/datasheet.hpp"
 #include "server/api_endpoints.hpp"
@@ -31,8 +30,8 @@ HttpResponse report_endpoint(const EndpointCall& call) {
   request.annual = annual_options(call);
   const std::optional<WeatherFile> weather = weather_part(form);
   request.weather = weather ? &*weather : nullptr;
-  const Sheet sheet = make_datasheet(request);
-  return text_response(sheet.failed ? 422 : 200, "text/html; charset=utf-8", sheet.html);
+  Sheet sheet = make_datasheet(request);
+  return text_response(sheet.failed ? 422 : 200, "text/html; charset=utf-8", std::move(sheet.html));
 }
 
 HttpResponse select_endpoint(const EndpointCall& call) {
@@ -64,12 +63,7 @@ HttpResponse annual_endpoint(const EndpointCall& call) {
   const AnnualOptions options = annual_options(call);
   const std::optional<WeatherFile> weather = weather_part(form);
   if (!weather) throw ApiError(400, "the form has no \"weather\" part (an EPW weather file)", "weather");
-  AnnualStudy study;
-  try {
-    study = run_annual_study(unit, *weather, options);
-  } catch (const RunError& e) {
-    return json_response(422, json_text({{"error", {{"number", e.code()}, {"description", std::string("the unit cannot be rated: ") + e.what()}}}}));
-  }
+  const AnnualStudy study = run_annual_study(unit, *weather, options);
   const int status = study.failed_hours() > 0 ? 422 : 200;
   if (format == "text") return text_response(status, "text/plain; charset=utf-8", annual_text(study));
   if (format == "svg") return text_response(status, "image/svg+xml", annual_chart_svg(study));

@@ -7,6 +7,7 @@
 #include "commands.hpp"
 #include "common/run_error.hpp"
 #include "files.hpp"
+#include "rating_json/rating_json.hpp"
 #include "study_flags.hpp"
 
 namespace novaflux::tool {
@@ -34,7 +35,7 @@ void annual(const AnnualCommandOptions& o) {
     if (!out) throw std::runtime_error("cannot write " + o.hourly);
   }
   if (!o.chart.empty()) write_output(o.chart, annual_chart_svg(study));
-  write_output(o.output, o.format == "json" ? annual_json(study).dump(2) + "\n" : annual_text(study));
+  write_output(o.output, o.format == "json" ? json_text(annual_json(study)) : annual_text(study));
   if (study.failed_hours() > 0) exit_status() = 2;
 }
 

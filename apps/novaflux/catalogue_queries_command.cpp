@@ -22,15 +22,15 @@ void register_models_command(CLI::App& app) {
   cmd->callback([json] {
     try {
       if (*json) {
-        std::cout << models_json().dump(2) << "\n";
+        std::cout << json_text(models_json());
         return;
       }
       const Catalogue& c = open_database();
       std::cout << std::left << std::setw(6) << "id" << std::setw(38) << "model" << std::setw(10)
                 << "diameter" << std::setw(14) << "area purge" << "area no purge\n";
       for (const auto& row : c.modelmast) {
-        const std::string name =
-            row.modelid ? model_name(static_cast<Modelall>(static_cast<int32_t>(*row.modelid))) : "-";
+        const auto id = model_id(row.modelid);
+        const std::string name = id ? model_name(static_cast<Modelall>(*id)) : "-";
         std::cout << std::setw(6) << cell(row.modelid) << std::setw(38) << name << std::setw(10)
                   << cell(row.rotor_dia) << std::setw(14) << cell(row.netarearot) << cell(row.wonetarearot)
                   << "\n";

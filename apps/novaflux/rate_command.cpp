@@ -34,7 +34,7 @@ void rate(const RateOptions& o) {
   const RatedRequest rated = rate_request({read_json_input(o.input), requested_model(o.model), conditions});
   if (o.format == "table") std::cout << view_text(rated.view());
   else if (o.format == "properties") std::cout << property_listing(rated.first_result(), rated.error());
-  else std::cout << rated.json().dump(2) << "\n";
+  else std::cout << json_text(rated.json());
   if (rated.failed()) exit_status() = 2;
 }
 

@@ -7,6 +7,7 @@
 #include "commands.hpp"
 #include "comparison/model_comparison.hpp"
 #include "files.hpp"
+#include "rating_json/rating_json.hpp"
 #include "study_flags.hpp"
 
 namespace novaflux::tool {
@@ -37,7 +38,7 @@ void select(const SelectOptions& o) {
   }
   request.sort_by_saving = o.sort == "saving";
   const Comparison c = compare_models(request);
-  if (o.json) std::cout << comparison_json(c).dump(2) << "\n";
+  if (o.json) std::cout << json_text(comparison_json(c));
   else std::cout << comparison_text(c);
   if (c.kept.empty()) {
     std::cerr << "novaflux select: " << nothing_kept_message(c) << "\n";

@@ -4,6 +4,7 @@
 
 #include "common/numeric.hpp"
 #include "comparison/model_comparison.hpp"
+#include "component/run_steps.hpp"
 #include "rating_json/rating_json.hpp"
 #include "studies/study_units.hpp"
 
@@ -15,12 +16,10 @@ std::string num(double x) { return number_text(x); }
 std::string pair(double a, double b) { return num(a) + " / " + num(b); }
 std::string triple(double a, double b, double c) { return num(a) + " / " + num(b) + " / " + num(c); }
 
-bool out_of_range(const KivClass& k) { return k.KivOutNOVAFLUXModel.to_text() == " Model Out of Range"; }
-
 // The catalogue name from a rating that published it, else the enumeration's name.
 std::string display_name(const ModelRating& m) {
   for (const auto& r : m.ratings)
-    if (!r.failure && !out_of_range(r.result)) return r.result.KivOutNOVAFLUXModel.to_text();
+    if (!r.failure && !detail::model_out_of_range(r.result)) return r.result.KivOutNOVAFLUXModel.to_text();
   return model_name(m.model);
 }
 
@@ -34,7 +33,7 @@ std::vector<std::string> table_row(const ModelRating& m, const ShareRating& r, b
     row.insert(row.end(), {"", "", "", "", "", "", "", "failed: " + r.failure->description});
     return row;
   }
-  if (out_of_range(k)) {
+  if (detail::model_out_of_range(k)) {
     row.insert(row.end(), {"", "", "", "", "", "", "", "does not fit at this airflow (6)"});
     return row;
   }

@@ -1,6 +1,7 @@
 #include "comparison/model_comparison.hpp"
 
 #include "comparison/annual_comparison.hpp"
+#include "rating_json/conditions_rating.hpp"
 #include "rating_json/rating_json.hpp"
 
 namespace novaflux {
@@ -62,13 +63,9 @@ nlohmann::ordered_json comparison_json(const Comparison& c) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (size_t i = 0; i < c.kept.size(); ++i) {
     const ModelRating& m = c.kept_model(i);
-    nlohmann::ordered_json ratings = nlohmann::ordered_json::array();
-    for (const auto& r : m.ratings) {
-      const nlohmann::json error = error_json(r.failure);
-      ratings.push_back({{"airflowPercent", r.airflow_percent}, {"result", result_json(r.result, error)}});
-    }
     list.push_back({{"id", static_cast<int32_t>(m.model)}, {"model", model_name(m.model)},
-                    {"faceAreaFt2", m.face_area_ft2}, {"automatic", m.automatic}, {"ratings", std::move(ratings)}});
+                    {"faceAreaFt2", m.face_area_ft2}, {"automatic", m.automatic},
+                    {"ratings", share_ratings_json(m.ratings)}});
     if (!c.years.empty()) list.back()["annual"] = year_json(c, c.years[i]);
     if (c.conditions && c.conditions->minimum_thermal_efficiency_percent > 0) {
       const auto& first = m.ratings.front();

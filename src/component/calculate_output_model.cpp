@@ -15,7 +15,7 @@ namespace {
 void ResetOutOfRange(KivClass& k) {
   k.KivOutErrorMsg = " Velocity out of Range ";
   k.KivOutErrorCode = 6;
-  k.KivOutNOVAFLUXModel = " Model Out of Range";
+  k.KivOutNOVAFLUXModel = kModelOutOfRange;
   for (double* out : {
            &k.KivOutputOutdoorAir, &k.KivOutputExhaustAir, &k.KivoutSaVelocity,
            &k.KivoutRaVelocity, &k.KivoutSaS_DBT, &k.KivoutSaS_WBT, &k.KivoutSaS_RH,

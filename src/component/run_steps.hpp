@@ -15,6 +15,11 @@ namespace novaflux::detail {
 
 inline ObjectState& fields(KivClass& k) { return object_state(k); }
 
+// The model name a fixed-model run reports when the model's face velocities at the airflows are
+// outside the band it accepts; the run then clears the figures.
+inline constexpr const char* kModelOutOfRange = " Model Out of Range";
+inline bool model_out_of_range(const KivClass& k) { return k.KivOutNOVAFLUXModel.to_text() == kModelOutOfRange; }
+
 // Keeps the catalogue of the run's first OpenDatabase for the whole call.
 class RunScope {
 public:

@@ -55,13 +55,15 @@ nlohmann::ordered_json verdict_json(const ConditionsRun& run, const RatingCondit
           {"meets", v->meets}};
 }
 
+nlohmann::ordered_json share_ratings_json(const std::vector<ShareRating>& ratings) {
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  for (const auto& r : ratings)
+    list.push_back({{"airflowPercent", r.airflow_percent}, {"result", result_json(r.result, error_json(r.failure))}});
+  return list;
+}
+
 nlohmann::ordered_json conditions_json(const ConditionsRun& run, const RatingConditions& conditions) {
-  nlohmann::ordered_json ratings = nlohmann::ordered_json::array();
-  for (const auto& r : run.ratings) {
-    const nlohmann::json error = error_json(r.failure);
-    ratings.push_back({{"airflowPercent", r.airflow_percent}, {"result", result_json(r.result, error)}});
-  }
-  nlohmann::ordered_json out{{"conditions", conditions.name}, {"ratings", std::move(ratings)}};
+  nlohmann::ordered_json out{{"conditions", conditions.name}, {"ratings", share_ratings_json(run.ratings)}};
   if (conditions.minimum_thermal_efficiency_percent > 0) out["ecodesign"] = verdict_json(run, conditions);
   return out;
 }

@@ -27,7 +27,10 @@ ResultView conditions_view(const ConditionsRun& run, const RatingConditions& con
 // "minimumPercent", "meets"}), null when the conditions set no minimum or the rating failed.
 nlohmann::ordered_json verdict_json(const ConditionsRun& run, const RatingConditions& conditions);
 
-// {"conditions": name, "ratings": [{"airflowPercent": p, "result": {...as rate...}}, ...]},
+// Ratings at shares of the airflows: [{"airflowPercent": p, "result": {...as rate...}}, ...].
+nlohmann::ordered_json share_ratings_json(const std::vector<ShareRating>& ratings);
+
+// {"conditions": name, "ratings": share_ratings_json},
 // then "ecodesign": the verdict, with conditions that set a minimum
 nlohmann::ordered_json conditions_json(const ConditionsRun& run, const RatingConditions& conditions);
 

@@ -9,14 +9,13 @@ namespace {
 
 nlohmann::ordered_json value(const Num& n) { return n ? nlohmann::ordered_json(*n) : nlohmann::ordered_json(nullptr); }
 
-// A model id of a hand-made catalogue may be any number; only a whole 32-bit one names a model.
+}  // namespace
+
 std::optional<int32_t> model_id(const Num& n) {
   if (!n || !(*n >= -2147483648.0 && *n <= 2147483647.0) || *n != static_cast<double>(static_cast<int64_t>(*n)))
     return std::nullopt;
   return static_cast<int32_t>(*n);
 }
-
-}  // namespace
 
 nlohmann::ordered_json models_json() {
   const Catalogue& c = open_database();

@@ -123,4 +123,8 @@ nlohmann::ordered_json result_json(const KivClass& k, const nlohmann::json& erro
   return out;
 }
 
+std::string json_text(const nlohmann::ordered_json& document) {
+  return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
 }  // namespace novaflux

@@ -42,6 +42,10 @@ nlohmann::ordered_json result_json(const KivClass& object, const nlohmann::json&
 std::optional<RunFailure> failure_of(const nlohmann::json& error);
 nlohmann::json error_json(const std::optional<RunFailure>& failure);
 
+// A JSON answer as the tool prints it and the server sends it: two-space indent, a final line
+// break; text that is not UTF-8 (a hand-made catalogue's model name) replaced rather than thrown.
+std::string json_text(const nlohmann::ordered_json& document);
+
 // The properties grouped by name, one per line (`rate --format properties`).
 std::string property_listing(const KivClass& object, const nlohmann::json& error);
 

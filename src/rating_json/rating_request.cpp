@@ -85,7 +85,7 @@ const KivClass& RatedRequest::first_result() const {
 nlohmann::json RatedRequest::error() const {
   if (!run_) return single_error_;
   for (const auto& r : run_->ratings)
-    if (r.failure) return {{"number", r.failure->number}, {"description", r.failure->description}};
+    if (r.failure) return error_json(r.failure);
   return nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include "common/fp_state.hpp"
 #include "common/numeric.hpp"
 #include "component/interface_table.hpp"
+#include "component/run_steps.hpp"
 #include "novaflux/selection.hpp"
 
 namespace novaflux {
@@ -92,7 +93,7 @@ bool meets(const ModelRating& m, const SelectionFilter& filter) {
   const FpStateGuard fp;
   if (m.ratings.empty() || m.ratings.front().failure) return false;
   const KivClass& k = m.ratings.front().result;
-  if (k.KivOutNOVAFLUXModel.to_text() == " Model Out of Range") return false;  // no figures
+  if (detail::model_out_of_range(k)) return false;  // no figures
   if (filter.max_pressure_drop_pa && largest_pressure_drop_pa(k) > *filter.max_pressure_drop_pa) return false;
   if (filter.min_efficiency_percent && k.KivoutEfficiencySummerSupplyCondensation < *filter.min_efficiency_percent)
     return false;

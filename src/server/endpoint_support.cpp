@@ -109,8 +109,4 @@ HttpResponse text_response(int status, std::string content_type, std::string bod
   return r;
 }
 
-std::string json_text(const nlohmann::ordered_json& document) {
-  return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-}
-
 }  // namespace novaflux::server

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "rating_json/rating_json.hpp"
 #include "rating_json/rating_request.hpp"
 #include "server/api_endpoints.hpp"
 #include "server/multipart_form.hpp"
@@ -39,7 +40,5 @@ std::optional<WeatherFile> weather_part(const std::optional<std::vector<FormPart
 AnnualOptions annual_options(const EndpointCall& call);
 
 HttpResponse text_response(int status, std::string content_type, std::string body);
-// The tool's JSON layout: two-space indent, a final line break; bad UTF-8 replaced.
-std::string json_text(const nlohmann::ordered_json& document);
 
 }  // namespace novaflux::server

@@ -24,8 +24,6 @@ namespace {
 constexpr size_t kRatingsPerTask = 32;
 constexpr size_t kHoursPerTask = 512;
 
-bool out_of_range(const KivClass& k) { return k.KivOutNOVAFLUXModel.to_text() == " Model Out of Range"; }
-
 // Rates the unit at the first hour of the year: CalculateOutput picks the model (it depends on
 // the airflows, the purge option and the pressure difference, not on the air), or the model
 // asked for is checked against the airflows. Returns the rated object.
@@ -43,7 +41,7 @@ KivClass fix_model(StudySetup& setup, const WeatherFile& weather, AnnualStudy& s
   } catch (const std::exception& e) {
     throw RunError(ErrorNumber::InvalidArgument, e.what());
   }
-  if (model && out_of_range(k))
+  if (model && detail::model_out_of_range(k))
     throw std::invalid_argument("model " + model_name(*model) +
                                 ": its face velocities at the unit's airflows are outside the band a "
                                 "fixed-model run accepts (`novaflux select` lists the models that fit)");

@@ -47,13 +47,26 @@ def annual(unit, weather, *, schedule=None, supply_setpoint=None, frost_control=
     values = dict(schedule=schedule, supply_setpoint=supply_setpoint, frost_control=frost_control,
                   fan_efficiency=fan_efficiency, price_heat=price_heat, price_cool=price_cool,
                   price_electricity=price_electricity, model=model, threads=threads)
-    options = {name.replace("_", "-"): _option_text(name, v) for name, v in values.items() if v is not None}
-    hourly, summary = _core.annual(_unit_text(unit), os.fspath(weather), options)
+    hourly, summary = _run(unit, weather, values, hourly=True)
     frame = pd.read_csv(io.StringIO(hourly), dtype={c: str for c in _TEXT_COLUMNS}, keep_default_na=False,
                         na_values=[""])
     for column in _TEXT_COLUMNS:
         frame[column] = frame[column].fillna("")
-    return frame, json.loads(summary)
+    return frame, summary
+
+
+def annual_summary(unit, weather, **options):
+    """The summary of :func:`annual` alone, without writing and reading back the hourly table."""
+    unknown = sorted(set(options) - set(_OPTIONS))
+    if unknown:
+        raise TypeError(f"annual_summary() got an unexpected keyword argument {unknown[0]!r}")
+    return _run(unit, weather, options, hourly=False)[1]
+
+
+def _run(unit, weather, values, hourly):
+    options = {name.replace("_", "-"): _option_text(name, v) for name, v in values.items() if v is not None}
+    text, summary = _core.annual(_unit_text(unit), os.fspath(weather), options, hourly)
+    return text, json.loads(summary)
 
 
 def summary_row(summary):

@@ -33,10 +33,10 @@ def rate_dataframe(ddf, threads=1, model_run=False, catalogue=None):
 
 def _annual_frame(position, weather, unit, model, options, catalogue):
     import pandas as pd
-    from novaflux._annual import summary_row
+    from novaflux._annual import annual_summary, summary_row
     if catalogue is not None and novaflux.catalogue() != catalogue:
         novaflux.set_catalogue(catalogue)
-    _, summary = novaflux.annual(unit, weather, model=model, **options)
+    summary = annual_summary(unit, weather, model=model, **options)
     return pd.DataFrame([summary_row(summary)], index=[position])
 
 

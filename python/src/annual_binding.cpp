@@ -1,5 +1,6 @@
 // The annual study for Python: the library's study (src/studies) run without the interpreter
-// lock; the hourly table comes back as the CSV text the tool writes, the summary as its JSON.
+// lock; the hourly table comes back as the CSV text the tool writes (when asked for), the
+// summary as its JSON.
 #include <pybind11/stl.h>
 
 #include <map>
@@ -15,9 +16,10 @@ namespace novaflux::python {
 
 namespace {
 
-// (hourly CSV text, summary JSON text). Options by the tool's flag names without dashes.
+// (hourly CSV text, summary JSON text); the text is empty without `hourly`. Options by the
+// tool's flag names.
 py::tuple annual(const std::string& unit_json, const std::string& weather_path,
-                 const std::map<std::string, std::string>& options) {
+                 const std::map<std::string, std::string>& options, bool with_hourly) {
   AnnualOptions o;
   for (const auto& [name, value] : options) set_annual_option(o, name, value);
   const nlohmann::json unit = parse_json_text(unit_json, "the unit");
@@ -26,9 +28,11 @@ py::tuple annual(const std::string& unit_json, const std::string& weather_path,
     py::gil_scoped_release unlocked;
     const WeatherFile weather = read_epw_file(weather_path);
     const AnnualStudy study = run_annual_study(unit, weather, o);
-    std::ostringstream out;
-    write_hourly_csv(study, out);
-    hourly = std::move(out).str();
+    if (with_hourly) {
+      std::ostringstream out;
+      write_hourly_csv(study, out);
+      hourly = std::move(out).str();
+    }
     summary = annual_json(study).dump();
   } catch (const WeatherFileError& e) {
     const py::object error = py::module_::import("novaflux._errors").attr("WeatherFileError")(e.what(), e.line(), e.field());
@@ -42,8 +46,9 @@ py::tuple annual(const std::string& unit_json, const std::string& weather_path,
 
 void bind_annual(py::module_& m) {
   m.def("annual", &annual, py::arg("unit_json"), py::arg("weather_path"), py::arg("options"),
+        py::arg("hourly") = true,
         "Run the annual study of a unit (JSON text) at the site of an EPW file. Returns (hourly CSV, "
-        "summary JSON). Bad options or units raise ValueError, a bad weather file WeatherFileError, "
+        "or empty without hourly; summary JSON). Bad options or units raise ValueError, a bad weather file WeatherFileError, "
         "a unit that cannot be rated RunError.");
 }
 

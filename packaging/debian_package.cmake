@@ -3,12 +3,8 @@
 set(NOVAFLUX_PACKAGE_MAINTAINER "novaflux maintainers <maintainers@novaflux.example.org>"
   CACHE STRING "Maintainer field of the Debian package")
 
-# The Debian changelog of a native package: the release and its date from CHANGELOG.md.
-file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG.md release_line REGEX "^## \\[${PROJECT_VERSION}\\] - ")
-string(REGEX MATCH "[0-9]+-[0-9]+-[0-9]+" release_date "${release_line}")
-if(NOT release_date)
-  message(FATAL_ERROR "CHANGELOG.md has no entry \"## [${PROJECT_VERSION}] - YYYY-MM-DD\"")
-endif()
+# The Debian changelog of a native package: the release and its date (the top-level list reads
+# it from CHANGELOG.md).
 execute_process(COMMAND date -u -R -d "${release_date} 12:00" OUTPUT_VARIABLE NOVAFLUX_RELEASE_DATE
   OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.Debian.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)

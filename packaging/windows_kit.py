@@ -7,7 +7,6 @@ same sources give the same zip.
 Usage: windows_kit.py COM_DIR"""
 import os
 import pathlib
-import re
 import subprocess
 import sys
 import tempfile
@@ -20,14 +19,13 @@ STRIP = {"win64": "x86_64-w64-mingw32-strip", "win32": "i686-w64-mingw32-strip"}
 TEXT_SUFFIXES = {".cmd", ".txt", ".vbs", ".bas", ".cs", ".csproj", ".md"}
 
 
-def release():
-    """The project version and its date in CHANGELOG.md."""
-    version = re.search(r"project\(novaflux VERSION ([0-9.]+)", (ROOT / "CMakeLists.txt").read_text()).group(1)
-    date = re.search(r"^## \[%s\] - (\d+)-(\d+)-(\d+)" % re.escape(version),
-                     (ROOT / "CHANGELOG.md").read_text(), re.M)
-    if not date:
-        sys.exit(f"windows_kit: CHANGELOG.md has no entry for {version}")
-    return version, tuple(int(g) for g in date.groups()) + (12, 0, 0)
+def release(com_dir):
+    """The version and its date as the build of the servers configured them ("1.0.0 2026-12-08")."""
+    path = com_dir / "tree-win64" / "release"
+    if not path.is_file():
+        sys.exit(f"windows_kit: {path} is missing; `make com` writes it")
+    version, date = path.read_text().split()
+    return version, tuple(int(g) for g in date.split("-")) + (12, 0, 0)
 
 
 def kit_entries(com_dir, version):
@@ -55,7 +53,7 @@ def without_debug_information(dll, arch):
 
 
 def main(com_dir):
-    version, date = release()
+    version, date = release(com_dir)
     folder = f"novaflux-{version}-windows"
     out = com_dir / f"{folder}.zip"
     partial = com_dir / f".{folder}.zip.partial"

@@ -1,6 +1,6 @@
 // The year at a site: the unit and an EPW weather file posted as a form to /api/annual with the
 // study's options as query parameters; the year's summary, the monthly chart (the same request
-// with ?format=svg) and downloads of the summary and the hourly table.
+// with ?format=svg) and downloads of the summary (the answer shown) and the hourly table.
 import { ApiError, request, query } from "./api.js";
 import { clearErrors, modelChoice, readOptional, readUnit, showErrors, showFieldError, showFormError } from "./form.js";
 import { download, el, failureBox } from "./render.js";
@@ -50,15 +50,25 @@ async function chart(unit, weather, parameters) {
   }
 }
 
+function fileName(weather, format) {
+  return `novaflux_year_${weather.name.replace(/\.epw$/i, "")}.${format === "text" ? "txt" : format}`;
+}
+
+// A download button for an answer the page already has.
+function saveButton(label, name, type, text) {
+  const button = el("button", { type: "button" }, label);
+  button.addEventListener("click", () => download(name, type, text));
+  return button;
+}
+
 // A download button that fetches the same study in another format when clicked.
 function downloadButton(label, unit, weather, parameters, format, type) {
   const button = el("button", { type: "button" }, label);
-  const base = weather.name.replace(/\.epw$/i, "");
   button.addEventListener("click", async () => {
     button.disabled = true;
     try {
       const response = await request(`/api/annual${query({ ...parameters, format })}`, { method: "POST", body: formOf(unit, weather), accept: [422] });
-      download(`novaflux_year_${base}.${format === "text" ? "txt" : format}`, type, await response.text());
+      download(fileName(weather, format), type, await response.text());
     } catch (e) {
       if (!(e instanceof ApiError)) throw e;
       showFormError(e.message);
@@ -87,8 +97,9 @@ export async function runYear() {
       request(`/api/annual${query(parameters)}`, { method: "POST", body: formOf(unit, weather), accept: [422] }),
       chart(unit, weather, parameters),
     ]);
-    const json = await answer.json();
+    const text = await answer.text();
     if (id !== latest) return;
+    const json = JSON.parse(text);
     if (!json.year) {  // the unit itself could not be rated
       const message = json.error ? json.error.description : "the server's answer has no year";
       output.replaceChildren(failureBox("The year could not be rated:", message));
@@ -99,7 +110,7 @@ export async function runYear() {
       json.failedHours ? failureBox(`${json.failedHours} hours could not be rated; the first:`, json.firstFailure || "") : null,
       el("div", { class: "year-head" }, el("h3", {}, `The year at ${json.weather.place} with ${json.unit.model.name}`),
         el("div", { class: "downloads" },
-          downloadButton("Download JSON", unit, weather, parameters, "json", "application/json"),
+          saveButton("Download JSON", fileName(weather, "json"), "application/json", text),
           downloadButton("Hourly table (CSV)", unit, weather, parameters, "csv", "text/csv"))),
       picture,
       ...yearSummary(json),
